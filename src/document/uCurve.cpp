@@ -1,0 +1,171 @@
+#include "document/uCurve.h"
+
+#include "common/uGlobal.h"
+#include "scale/uScale.h"
+
+namespace rs {
+
+int TCurve::CompareTime(const TDigPoint* a, const TDigPoint* b)
+{
+    if (a->Time() > b->Time())
+        return 1;
+    if (a->Time() < b->Time())
+        return -1;
+    return 0;
+}
+
+TCurve::TCurve(TRChart* owner, TDrawSurface* parent) : TPointList(owner, parent)
+{
+    FItems.SetCompare(&CompareTime);
+    FItems.SetSorted(true);
+    // Two points at the same time would make the curve vertical: refuse the second.
+    OnBeforeInsert = [](TPointList* list, int& index, bool& accept, TDigPoint* p) {
+        if (index > 0 && list->Items(index - 1) && list->Items(index - 1)->Time() == p->Time())
+            accept = false;
+    };
+}
+
+TCurve::~TCurve() { FHistory.Clear(); }
+
+bool TCurve::AddPoint(double time, double prec, bool chronological)
+{
+    auto* p = new TDigPoint;
+    p->SetValue(time, prec);
+    p->SetCentre(Scale ? Scale->ValueToPixel(time, prec) : TPoint{-1, -1});
+    p->SetMark(0);
+    const int before = Count();
+    if (chronological) {
+        if (!IsEmpty() && Last()->Time() >= time) {
+            delete p;
+            return false;
+        }
+        if (Insert(Count(), p) < 0)
+            delete p;
+    } else {
+        int index;
+        if (FItems.Find(p, index)) {
+            delete p;
+            return false;
+        }
+        if (Insert(index, p) < 0)
+            delete p;
+    }
+    return Count() > before;
+}
+
+bool TCurve::CanMarkFailure(const TDigPoint* point) const
+{
+    if (!point || point->List() != this)
+        return false;
+    const int i = point->Index();
+    if (i < 2)
+        return false;
+    for (int k : {i - 2, i - 1, i + 1, i + 2}) {
+        const TDigPoint* q = Items(k);
+        if (q && q->Mark() == 2)
+            return false;
+    }
+    return true;
+}
+
+void TCurve::UndoLast()
+{
+    if (FHistory.Count() > 0)
+        delete FHistory[FHistory.Count() - 1];
+    else if (!IsEmpty())
+        delete Last();
+}
+
+void TCurve::Recalc()
+{
+    const int n = Count();
+    if (n == 0)
+        return;
+    double carry = 0;
+    TDigPoint* p = FItems[0];
+    p->Accumulated = p->Prec();
+    Peaks = 0;
+    Failures = 0;
+    Sum = 0;
+    for (int i = 1; i < n; ++i) {
+        TDigPoint* prev = FItems[i - 1];
+        p = FItems[i];
+        // Of two consecutive overflow marks only the later one stays.
+        if (prev->Mark() == 1 && p->Mark() == 1)
+            prev->SetMark(0);
+        if (prev->Mark() == 0 || prev->Mark() == 1) {
+            if (prev->Prec() - p->Prec() > kOverflowThreshold || prev->Mark() == 1) {
+                carry += prev->Prec();
+                ++Peaks;
+                if (p->Mark() == 0)
+                    prev->SetMark(1);
+            }
+        }
+        if (prev->Mark() == 2) {
+            ++Failures;
+            Sum += prev->Accumulated;
+            carry = 0;
+        }
+        p->Accumulated = p->Prec() + carry;
+    }
+    TDigPoint* last = FItems[n - 1];
+    if (last->Mark() == 2)
+        ++Failures;
+    Sum += last->Accumulated;
+    if (last->Mark() == 1)
+        last->SetMark(0);
+}
+
+void TCurve::Draw(TCanvas& canvas) const
+{
+    if (Count() < 2)
+        return;
+    canvas.SetPen(ChartColors().Curve, 1);
+    std::vector<TPoint> pts;
+    pts.reserve(std::size_t(Count()));
+    for (const TDigPoint* p : FItems)
+        pts.push_back(p->Centre());
+    canvas.Polyline(pts);
+    canvas.SetPen(RGB(255, 255, 255), 1);
+    for (int i = 0; i + 1 < Count(); ++i)
+        if (FItems[i]->Mark() == 2) {
+            TPoint a = FItems[i]->Centre(), b = FItems[i + 1]->Centre();
+            canvas.Line(a.x, a.y, b.x, b.y);
+        }
+}
+
+void TCurve::Notify(int index, TDigPoint* point, TListAction action)
+{
+    if (Editing()) {
+        if (action == TListAction::Inserted)
+            FHistory.Add(point);
+        else if (action == TListAction::Removed)
+            FHistory.Remove(point);
+        if (action != TListAction::Removing)
+            Recalc();
+        if (action != TListAction::Removed && Count() >= 2 && Parent()) {
+            // Repaint the stretch between the point's two neighbours.
+            const TDigPoint* a = Items(index - 1);
+            const TDigPoint* b = Items(index + 1);
+            TPoint c = point->Centre();
+            TPoint ca = a ? a->Centre() : c, cb = b ? b->Centre() : c;
+            TRect r{std::min({c.x, ca.x, cb.x}), std::min({c.y, ca.y, cb.y}), std::max({c.x, ca.x, cb.x}) + 1,
+                    std::max({c.y, ca.y, cb.y}) + 1};
+            Parent()->InvalidateRect(r);
+        }
+    }
+    TPointList::Notify(index, point, action);
+}
+
+void TCurve::UpdateGlyph(TDigPoint* point)
+{
+    if (point->Mark() >= 0 && point->Mark() <= 2)
+        point->SetImageIndex(point->Mark());
+}
+
+TPoint TCurve::PointToPixel(const TDigPoint* point) const
+{
+    return Scale ? Scale->ValueToPixel(point->Time(), point->Prec()) : TPoint{-1, -1};
+}
+
+} // namespace rs
