@@ -1,0 +1,233 @@
+#include "document/uRChart.h"
+
+#include "support/RecordingCanvas.h"
+#include "support/TestCharts.h"
+
+#include <gtest/gtest.h>
+
+using namespace rs;
+using namespace rs::test;
+
+TEST(Chart, NewDocumentDefaults)
+{
+    TRChart c;
+    EXPECT_EQ(c.State(), AwaitingScale);
+    EXPECT_EQ(c.Info.Hour, 7);
+    EXPECT_EQ(c.ViewFlags(0), 1);
+    EXPECT_EQ(c.ViewFlags(1), 1);
+    EXPECT_EQ(c.Info.Owner, &c);
+    EXPECT_FALSE(c.IsModified());
+    EXPECT_STREQ(StateText(DefiningScale), "Definindo Escala");
+}
+
+TEST(Chart, EqualHeaderChangesNothing)
+{
+    TRChart c;
+    int infoChanges = 0;
+    c.OnInfoChange = [&](TRChart*) { ++infoChanges; };
+    TRChartInfo same = c.Info;
+    same.FileName = "/elsewhere/x.pvd";
+    same.FileDate = 12;
+    same.Owner = nullptr;
+    c.SetInfo(same);
+    EXPECT_FALSE(c.Modified);
+    EXPECT_EQ(infoChanges, 0);
+    TRChartInfo other = same;
+    other.Notes = "x";
+    c.SetInfo(other);
+    EXPECT_TRUE(c.Modified);
+    EXPECT_EQ(infoChanges, 1);
+    EXPECT_EQ(c.Info.Owner, &c);
+}
+
+TEST(Chart, KindChangesSeedOrClearTheCurve)
+{
+    TRChart c;
+    MakeDigitizedChart(c);
+    ASSERT_EQ(c.Curve().Count(), 4);
+    TRChartInfo dry = c.Info;
+    dry.Kind = 1;
+    c.SetInfo(dry);
+    ASSERT_EQ(c.Curve().Count(), 2);
+    EXPECT_DOUBLE_EQ(c.Curve().Items(0)->Time(), 7.0);
+    EXPECT_DOUBLE_EQ(c.Curve().Items(1)->Time(), 31.0);
+    EXPECT_DOUBLE_EQ(c.Curve().Items(1)->Prec(), 0.0);
+    EXPECT_EQ(c.State(), Idle);
+    c.SetKind(0);
+    EXPECT_TRUE(c.Curve().IsEmpty());
+    EXPECT_EQ(c.State(), AwaitingScale);
+}
+
+TEST(Chart, KindChangeDuringDefinitionResetsScale)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    ASSERT_TRUE(c.Scale().Editing());
+    c.SetKind(2);
+    EXPECT_FALSE(c.Scale().Editing());
+    EXPECT_TRUE(c.Scale().IsEmpty());
+    EXPECT_EQ(c.State(), Idle);
+}
+
+TEST(Chart, StateCommandsFollowTheirPreconditions)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    EXPECT_FALSE(c.ConcludeScale());
+    EXPECT_FALSE(c.BeginDigitizing());
+    EXPECT_TRUE(c.BeginScale());
+    EXPECT_FALSE(c.BeginScale());
+    EXPECT_EQ(c.State(), DefiningScale);
+    c.CancelScale();
+    EXPECT_EQ(c.State(), AwaitingScale);
+    EXPECT_EQ(c.PrevState(), DefiningScale);
+    PrepareScale(c);
+    EXPECT_TRUE(c.Scale().Valid);
+    EXPECT_TRUE(c.ConcludeScale());
+    EXPECT_EQ(c.State(), Idle);
+    EXPECT_FALSE(c.Scale().Visible());
+    EXPECT_TRUE(c.BeginDigitizing());
+    EXPECT_EQ(c.State(), Digitizing);
+    c.EndDigitizing();
+    EXPECT_EQ(c.State(), Idle);
+}
+
+TEST(Chart, RoundingToZeroWithShift)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    // 0.4 mm is rounded (option on, Shift up); 0.41 mm is not.
+    DigitizeValue(c, 8, 0.4);
+    EXPECT_EQ(c.Curve().Last()->Prec(), 0.0);
+    DigitizeValue(c, 9, 1.0 + 0.41 - 1.0);
+    EXPECT_NEAR(c.Curve().Last()->Prec(), 0.41, 1e-9);
+    // Shift held inverts the option.
+    DigitizeValue(c, 10, 0.2, /*shift*/ true);
+    EXPECT_NEAR(c.Curve().Last()->Prec(), 0.2, 1e-9);
+    DigOptions().RoundToZero = false;
+    DigitizeValue(c, 11, 0.2, true);
+    EXPECT_EQ(c.Curve().Last()->Prec(), 0.0);
+    DigitizeValue(c, 12, 0.2, false);
+    EXPECT_NEAR(c.Curve().Last()->Prec(), 0.2, 1e-9);
+    DigOptions().RoundToZero = true;
+    // Ctrl suspends the chronological order for one point.
+    DigitizeValue(c, 9.5, 3, false, true);
+    EXPECT_NEAR(c.Curve().Items(2)->Time(), 9.5, 1e-9);
+    DigitizeValue(c, 9.7, 3);
+    EXPECT_NEAR(c.Curve().Last()->Time(), 12, 1e-9);
+}
+
+TEST(Chart, SpillNeedsAHighLastPointInsideTheDay)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    EXPECT_FALSE(c.CanAddSpill());
+    DigitizeValue(c, 8, 4.9);
+    EXPECT_FALSE(c.CanAddSpill());
+    DigitizeValue(c, 9, 5.2);
+    ASSERT_TRUE(c.CanAddSpill());
+    EXPECT_TRUE(c.AddSpill());
+    EXPECT_NEAR(c.Curve().Last()->Time(), c.Curve().Items(1)->Time() + 0.001, 1e-12);
+    EXPECT_EQ(c.Curve().Last()->Prec(), 0.0);
+    c.Curve().SetEditing(false);
+    c.Curve().AddPoint(31.0, 6, true);
+    EXPECT_FALSE(c.CanAddSpill());
+}
+
+TEST(Chart, OffsetMovesEveryPointTheSameWayAsDigitizing)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    DigitizeValue(c, 8, 3.0);
+    TRChartInfo i = c.Info;
+    i.Dh = 0.5;
+    c.SetInfo(i);
+    DigitizeValue(c, 9, 3.0);
+    // Both readings at the same pen height end up equal: reading minus Dh.
+    EXPECT_NEAR(c.Curve().Items(0)->Prec(), 2.5, 1e-9);
+    EXPECT_NEAR(c.Curve().Items(1)->Prec(), 2.5, 1e-9);
+    c.SetDh(-0.5);
+    EXPECT_NEAR(c.Curve().Items(0)->Prec(), 3.5, 1e-9);
+    EXPECT_NEAR(c.Curve().Items(1)->Accumulated, 3.5, 1e-9);
+}
+
+TEST(Chart, FileNamesStayInTheirDataTree)
+{
+    SetDataFolder("/dados");
+    TRChartInfo i = SampleInfo();
+    EXPECT_EQ(TRChart::MakeFileName(i), "/dados/12345678/12345678-19760508.pvd");
+    i.FileName = "/dados/12345678/12345678-19760508.pvd";
+    i.StCode = "87654321";
+    EXPECT_EQ(TRChart::MakeFileName(i), "/dados/87654321/87654321-19760508.pvd");
+    i.FileName = "/outra/pasta/x.pvd";
+    EXPECT_EQ(TRChart::MakeFileName(i), "/outra/pasta/87654321/87654321-19760508.pvd");
+    EXPECT_TRUE(IsValidStationCode("00000000"));
+    EXPECT_FALSE(IsValidStationCode("../../etc"));
+    EXPECT_FALSE(IsValidStationCode("1234567"));
+    SetDataFolder("");
+}
+
+TEST(Chart, ResultsCellTexts)
+{
+    SetDecimalSeparator(',');
+    TRChart c;
+    c.Info.Date = EncodeDate(1976, 5, 8);
+    c.Curve().AddPoint(31.0, 2.345, true);
+    c.Curve().Items(0)->Accumulated = 12.5;
+    EXPECT_EQ(c.CellText(0, 0), "09/05/1976");
+    EXPECT_EQ(c.CellText(0, 1), "07:00");
+    EXPECT_EQ(c.CellText(0, 2), "2,35");
+    EXPECT_EQ(c.CellText(0, 3), "12,50");
+    EXPECT_EQ(c.CellText(0, 4), "");
+    EXPECT_EQ(c.CellText(1, 0), "");
+    SetDecimalSeparator('.');
+}
+
+TEST(ChartDraw, FrameGridLabelsAndBorder)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    RecordingCanvas nothing;
+    c.DrawChart(nothing); // ordinary chart without a valid scale draws nothing
+    EXPECT_TRUE(nothing.frames.empty());
+    PrepareScale(c);
+    RecordingCanvas canvas;
+    c.DrawChart(canvas);
+    ASSERT_GE(canvas.frames.size(), 2u);
+    const TScale& s = c.Scale();
+    EXPECT_EQ(canvas.frames[0].r, (TRect{s.TimeToX(6.35), s.PrecToY(11.5), s.TimeToX(31.25), s.PrecToY(-2.2)}));
+    EXPECT_EQ(canvas.fills.size(), 2u); // the shadow
+    // Main grid only: 23 inner hour lines and 11 inner millimetre lines.
+    int vertical = 0, horizontal = 0;
+    for (auto& l : canvas.lines)
+        (l.x1 == l.x2 ? vertical : horizontal)++;
+    EXPECT_EQ(vertical, 23);
+    EXPECT_EQ(horizontal, 11);
+    EXPECT_EQ(canvas.texts.size(), 25u + 11u);
+    EXPECT_EQ(canvas.texts[17].text, "0"); // 7 + 17 = 24 h shows as 0
+    EXPECT_EQ(canvas.texts[0].size, 6);
+    const auto& border = canvas.frames.back();
+    EXPECT_EQ(border.width, 3);
+    EXPECT_EQ(border.color, ChartColors().Grid);
+    EXPECT_EQ(canvas.pen, RGB(0, 0, 0));
+
+    c.SetViewFlags(0, 3);
+    c.SetViewFlags(1, 0);
+    RecordingCanvas fine;
+    fine.clip = {s.TimeToX(10), 0, s.TimeToX(11), 400}; // only the exposed hour
+    c.DrawGrid(fine);
+    int v = 0;
+    for (auto& l : fine.lines)
+        v += l.x1 == l.x2;
+    EXPECT_EQ(v, 7); // 10:00 to 11:00 every ten minutes
+}
