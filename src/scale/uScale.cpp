@@ -316,18 +316,23 @@ void TScale::RefreshHints()
 {
     for (int i = 0; i < Count(); ++i) {
         TDigPoint* p = Items(i);
+        // Appended piece by piece: one long chain of operator+ trips a false -Wrestrict in GCC 12.
+        std::string h;
         if (Valid) {
             const TPointValue v = PointValues(i);
             const TPointValue r = PointResiduals(i);
-            p->SetShowHint(true);
-            p->SetHint("Tempo (h:m)\r\n-------------------\r\nCalc.: " + HoursToHM(v.Time) +
-                       "\r\nForn.: " + HoursToHM(p->Time()) + "\r\nResi.: " + HoursToHM(r.Time) +
-                       "\r\n\r\nPrecip. (mm)\r\n-------------------\r\nCalc.: " + FormatNum("%.2f", v.Prec) +
-                       "\r\nForn.: " + FormatNum("%.2f", p->Prec()) + "\r\nResi.: " + FormatNum("%.2f", r.Prec));
+            h.append("Tempo (h:m)\r\n-------------------\r\nCalc.: ").append(HoursToHM(v.Time));
+            h.append("\r\nForn.: ").append(HoursToHM(p->Time()));
+            h.append("\r\nResi.: ").append(HoursToHM(r.Time));
+            h.append("\r\n\r\nPrecip. (mm)\r\n-------------------\r\nCalc.: ").append(FormatNum("%.2f", v.Prec));
+            h.append("\r\nForn.: ").append(FormatNum("%.2f", p->Prec()));
+            h.append("\r\nResi.: ").append(FormatNum("%.2f", r.Prec));
         } else {
-            p->SetShowHint(true);
-            p->SetHint("(" + HoursToHM(p->Time()) + " h; " + FormatNum("%.5g", p->Prec()) + " mm)");
+            h.append("(").append(HoursToHM(p->Time())).append(" h; ");
+            h.append(FormatNum("%.5g", p->Prec())).append(" mm)");
         }
+        p->SetShowHint(true);
+        p->SetHint(h);
     }
 }
 
