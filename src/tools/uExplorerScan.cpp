@@ -1,0 +1,197 @@
+#include "tools/uExplorerScan.h"
+
+#include "common/Utils.h"
+#include "common/uGlobal.h"
+#include "scale/uScale.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace rs {
+
+const char* const kExplorerColumns[6] = {"Arquivo", "Data", "Precip.", "Falhas", "Estação", "Alterado"};
+const int kExplorerColumnWidths[6] = {152, 80, 55, 55, 175, 80};
+
+namespace {
+
+void Collect(const fs::path& folder, const std::string& mask, std::vector<std::string>& out)
+{
+    std::error_code ec;
+    std::vector<std::string> files, dirs;
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    if (ec)
+        return;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            break;
+        const std::string name = it->path().filename().string();
+        if (name.empty() || name[0] == '.')
+            continue; // hidden
+        std::error_code e2;
+        if (it->is_directory(e2)) {
+            if (!it->is_symlink(e2))
+                dirs.push_back(name);
+        } else if (it->is_regular_file(e2) && MatchesMask(name, mask))
+            files.push_back(name);
+    }
+    // Name order puts a station's files in date order, which "Falhas" relies on.
+    std::sort(files.begin(), files.end());
+    std::sort(dirs.begin(), dirs.end());
+    const std::string base = IncludeTrailingDelim(folder.string());
+    for (const auto& f : files)
+        out.push_back(base + f);
+    for (const auto& d : dirs)
+        Collect(folder / d, mask, out);
+}
+
+} // namespace
+
+std::vector<std::string> CollectDataFiles(const std::string& folder, const std::string& mask)
+{
+    std::vector<std::string> out;
+    if (!folder.empty())
+        Collect(fs::path(folder), mask, out);
+    return out;
+}
+
+std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos)
+{
+    std::vector<TExplorerRow> rows;
+    rows.reserve(infos.size());
+    double prevDate = -1;
+    std::string prevStation;
+    for (const TRChartInfo& i : infos) {
+        TExplorerRow r;
+        r.Info = i;
+        r.Info.Owner = nullptr;
+        r.Cells[0] = ExtractFileName(i.FileName);
+        r.Cells[1] = DateToStr(i.Date);
+        r.Cells[2] = i.Kind == 0 ? FormatNum("%.1f", i.Total) : i.Kind == 1 ? "-" : "?";
+        if (i.StCode == prevStation) {
+            const double d = i.Date - prevDate;
+            if (d > 1)
+                r.Cells[3] = FormatNum("%.0f", d - 1) + " dias";
+        }
+        prevDate = i.Date;
+        prevStation = i.StCode;
+        r.Cells[4] = i.StName + " - " + i.StCode;
+        r.Cells[5] = DateToStr(i.FileDate);
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+void SortRows(std::vector<TExplorerRow>& rows)
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const TExplorerRow& a, const TExplorerRow& b) {
+        if (a.Info.StCode != b.Info.StCode)
+            return a.Info.StCode < b.Info.StCode; // byte-wise, a prefix first
+        return a.Info.Date < b.Info.Date;
+    });
+}
+
+std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgress& progress)
+{
+    std::vector<TRChartInfo> infos;
+    int read = 0;
+    for (const std::string& path : CollectDataFiles(folder)) {
+        TRChartInfo info;
+        try {
+            if (TRChart::ReadSummary(path, info))
+                infos.push_back(std::move(info));
+        } catch (const std::exception&) {
+            // A file whose header cannot be read is simply not listed.
+        }
+        ++read;
+        if (progress && !progress(read, path))
+            break;
+    }
+    std::vector<TExplorerRow> rows = MakeRows(infos);
+    SortRows(rows);
+    return rows;
+}
+
+std::string ListingText(const std::vector<TExplorerRow>& rows, const std::vector<int>* only)
+{
+    std::string out;
+    for (int c = 0; c < 6; ++c) {
+        if (c)
+            out += '\t';
+        out += Utf8ToCp1252(kExplorerColumns[c]);
+    }
+    out += "\r\n";
+    auto add = [&](const TExplorerRow& r) {
+        out += r.Cells[0];
+        for (int c = 1; c < 6; ++c)
+            out.append("\t").append(r.Cells[c]);
+        out += "\r\n";
+    };
+    if (only) {
+        for (int i : *only)
+            if (i >= 0 && std::size_t(i) < rows.size())
+                add(rows[std::size_t(i)]);
+    } else
+        for (const auto& r : rows)
+            add(r);
+    return out;
+}
+
+void SummaryPanels(const TRChart& chart, std::string panels[3])
+{
+    const TCurve& c = chart.Curve();
+    panels[0] = "Pontos Dig. : " + std::to_string(c.Count());
+    panels[1].clear();
+    panels[2].clear();
+    switch (chart.Info.Kind) {
+    case 0: {
+        bool failure = false;
+        for (int i = 0; i < c.Count(); ++i)
+            failure = failure || c.Items(i)->Mark() == 2;
+        if (!c.IsEmpty())
+            panels[1] = (failure ? "Pluviograma: ±" : "Pluviograma: ") + FormatNum("%.1f", c.Sum) + " mm";
+        else if (chart.Scale().Editing())
+            panels[1] = "Definindo Escala";
+        panels[2] = "Pluviômetro: " + FormatNum("%.1f", chart.Info.PTot) + " mm";
+        break;
+    }
+    case 1: panels[1] = "Dia sem chuva"; break;
+    default: panels[1] = "Dia sem pluviograma"; break;
+    }
+}
+
+void DrawMiniature(TCanvas& canvas, const TRChart& chart, int w, int h, TColor buttonFace)
+{
+    const TCurve& c = chart.Curve();
+    if (c.IsEmpty()) {
+        if (chart.Scale().Editing()) {
+            const std::string text = "Digitaliza\xE7\xE3o Incompleta";
+            canvas.SetFont("Arial", 8, RGB(0, 0, 0));
+            canvas.TextOut((w - canvas.TextWidth(text)) / 2, (h - canvas.TextHeight(text)) / 2, text);
+        }
+        return;
+    }
+    std::vector<TPoint> pts;
+    pts.reserve(std::size_t(c.Count()));
+    for (int i = 0; i < c.Count(); ++i) {
+        const TDigPoint* p = c.Items(i);
+        pts.push_back({RoundEven((p->Time() - chart.Info.Hour) / 24 * (w - 8)) + 4,
+                       RoundEven((p->Prec() - 11) / -12 * (h - 8)) + 4});
+    }
+    canvas.SetPen(ChartColors().Curve, 1);
+    canvas.Polyline(pts);
+    canvas.SetPen(RGB(255, 255, 255), 1);
+    for (int i = 0; i + 1 < c.Count(); ++i)
+        if (c.Items(i)->Mark() == 2)
+            canvas.Line(pts[std::size_t(i)].x, pts[std::size_t(i)].y, pts[std::size_t(i) + 1].x,
+                        pts[std::size_t(i) + 1].y);
+    canvas.SetPen(buttonFace, 1);
+    if (chart.Info.Kind == 2) {
+        canvas.Line(4, 4, w - 4, h - 4);
+        canvas.Line(4, h - 4, w - 4, 4);
+    }
+    canvas.FrameRect({4, 4, w - 4, h - 4});
+}
+
+} // namespace rs
