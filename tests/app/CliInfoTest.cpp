@@ -107,3 +107,25 @@ TEST_F(Cli, TableUsesTheLocaleSeparatorAndCrLf)
     EXPECT_NE(r.out.find("08/05/1976\t09:00\t9.80\t9.80\r\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("09/05/1976\t07:00\t3.20\t13.00\r\n"), std::string::npos) << r.out;
 }
+
+TEST_F(Cli, DryDayWritesFilesAndScanListsThem)
+{
+    const std::string base = "dryday --code 12345678 --name 'Santa Luz' --year 2024 --month 2 --kind 1 --data-folder " + dir;
+    Result r = RunCli(base + " --days '27-30'");
+    EXPECT_EQ(r.status, 1); // 2024 February has 29 days
+    EXPECT_TRUE(r.out.empty());
+    r = RunCli(base + " --days '1 3 28-29'");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Foram criados 4 arquivos, para os respectivos pluviogramas com precipitação nula.\n");
+    r = RunCli(base + " --days '1 2'"); // day 1 exists: skipped without --overwrite
+    EXPECT_EQ(r.out, "Foram criados 1 arquivos, para os respectivos pluviogramas com precipitação nula.\n");
+    r = RunCli(base + " --days '1' --overwrite");
+    EXPECT_EQ(r.out, "Foram criados 1 arquivos, para os respectivos pluviogramas com precipitação nula.\n");
+    r = RunCli("scan " + dir);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find("\r\n")), "Arquivo\tData\tPrecip.\tFalhas\tEstação\tAlterado");
+    EXPECT_NE(r.out.find("12345678-20240228.pvd\t28/02/2024\t-\t24 dias\tSanta Luz - 12345678\t"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 6);
+    EXPECT_EQ(RunCli("scan " + dir + "nowhere").status, 1);
+}
