@@ -1,0 +1,241 @@
+#pragma once
+// TRChartFrm, the document window of one pluviogram inside the main window:
+// its document, the drawing in a scrolling area, the three menus it merges into
+// the main menu bar, the operating states, zoom, grids, scrolling keys, the
+// cursor read-out, the information line and closing with the save prompt.
+// Also the registry of open chart windows and the active one.
+
+#include "document/uRChart.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QScrollArea;
+
+namespace rs {
+
+class TDrawBox;
+class TRChartFrm;
+class TTablet;
+
+// What a chart window asks of the main window.
+class TChartHost
+{
+public:
+    virtual ~TChartHost() = default;
+    virtual QMdiArea* ChartArea() = 0;
+    // index < 0 empties every panel; any call puts the status bar in panel mode.
+    virtual void StatusPanel(const QString& text, int index) = 0;
+    virtual void StatusSingleText() = 0;
+    virtual void ZoomIndicator(double zoom) = 0;
+    // The main window's save command, for this window's document.
+    virtual void SaveChart(TRChartFrm* window) = 0;
+    virtual void FocusMainWindow() = 0;
+};
+void SetChartHost(TChartHost* host);
+TChartHost* ChartHost();
+
+// A tool window that follows the active chart window (results, scale
+// statistics, control-point prompt); the windows that implement them register here.
+class TToolWindow
+{
+public:
+    virtual ~TToolWindow() = default;
+    virtual bool ToolVisible() const = 0;
+    virtual void SetToolVisible(bool visible) = 0;
+    // Shows the active chart window's document again.
+    virtual void ReloadTool() = 0;
+};
+struct TToolWindows
+{
+    TToolWindow* Results = nullptr;
+    TToolWindow* ScaleStat = nullptr;
+    TToolWindow* CtrlPrompt = nullptr;
+};
+TToolWindows& ToolWindows();
+
+// Every chart window, in activation order (the most recently activated last).
+const std::vector<TRChartFrm*>& ChartWindows();
+TRChartFrm* ActiveChartWindow();
+
+// Module operations of the main window and the folder tools.
+TRChartFrm* NewChartWindow(const TRChartInfo& info);
+// Shows its own message when the file is not a pluviogram file or cannot be read; none then.
+TRChartFrm* OpenChartFile(const std::string& fileName);
+TRChartFrm* FindChartWindow(const std::string& fileName);
+void RefreshChartWindows();
+void SyncToolWindows();
+
+class TRChartFrm : public QMdiSubWindow
+{
+    Q_OBJECT
+public:
+    static constexpr int kBaseWidth = 633;
+    static constexpr int kBaseHeight = 422;
+
+    explicit TRChartFrm(QWidget* parent = nullptr);
+    ~TRChartFrm() override;
+
+    TRChart& Doc() { return *FDoc; }
+    const TRChart& Doc() const { return *FDoc; }
+    TDrawBox* Box() const { return FBox; }
+    QScrollArea* SBox() const { return FSBox; }
+    QLabel* IdLabel() const { return FlbId; }
+
+    // The menus merged into the main menu bar while this window is active.
+    QList<QMenu*> Menus() const;
+    QAction* cmdDefScale = nullptr;
+    QAction* cmdDigCurve = nullptr;
+    QAction* cmdSpill = nullptr;
+
+    double Zoom() const { return FZoom; }
+    void SetZoom(double z);
+    void ZoomIn();
+    void ZoomOut();
+
+    // Writes the document to fileName; a failure is shown and the document stays modified.
+    bool Save(const std::string& fileName);
+    // The close query: the save prompt for a modified document. False keeps the window open.
+    bool CloseQuery();
+
+    // Tablet mode: 0 absolute, 1 relative.
+    int TabletMode() const;
+    void SetTabletMode(int mode);
+    void SwapTabletMode();
+    TTablet* Tablet() const { return FTablet.get(); }
+
+    bool ShowCtrlPt() const { return FShowCtrlPt; }
+    void SetShowCtrlPt(bool v);
+    bool EntryLock() const { return FEntryLock; }
+    void SetEntryLock(bool v) { FEntryLock = v; }
+
+    // Enabled and checked states of the commands (the idle update, also run
+    // when a menu opens and when the document changes).
+    void UpdateActions();
+    // Captions with tablet button numbers and the background colour (after the preferences).
+    void RefreshAfterPreferences();
+    // The state's status text and tablet mode.
+    void StateChanged();
+    void UpdateInfo();
+    // The sprite of the tablet cursor at a surface pixel, shown or hidden.
+    void MoveTabletCursor(int x, int y);
+    void ScrollBy(int dx, int dy);
+
+    // Menu items, by the names the commands use.
+    QMenu* mnScale = nullptr;
+    QMenu* mnDigit = nullptr;
+    QMenu* mnView = nullptr;
+    QAction* mnDefScale = nullptr;
+    QAction* mnFinishScale = nullptr;
+    QAction* mnCancelScale = nullptr;
+    QAction* mnShowCtrlPt = nullptr;
+    QAction* mnUndoLastPt = nullptr;
+    QAction* mnDelPt = nullptr;
+    QAction* mnDigCurve = nullptr;
+    QAction* mnSpill = nullptr;
+    QAction* mnAddFail = nullptr;
+    QAction* mnEndDigit = nullptr;
+    QAction* mnShowValues = nullptr;
+    QAction* mnAddToEnd = nullptr;
+    QAction* mnRoundToZero = nullptr;
+    QAction* mnSelNext = nullptr;
+    QAction* mnSelPrev = nullptr;
+    QAction* mnUndoLast = nullptr;
+    QAction* mnDelSelPt = nullptr;
+    QAction* mnRedo = nullptr;
+    QAction* mnAllGrid = nullptr;
+    QAction* mnNoneGrid = nullptr;
+    QAction* mnTimeGrid = nullptr;
+    QAction* mnTimeGrid2 = nullptr;
+    QAction* mnPrecGrid = nullptr;
+    QAction* mnPrecGrid2 = nullptr;
+    QAction* mnIncZoom = nullptr;
+    QAction* mnDecZoom = nullptr;
+    QAction* mnZ[5] = {};
+    QAction* mnZUser = nullptr;
+
+public slots:
+    // Scale commands.
+    void mnDefScaleClick();
+    void mnFinishScaleClick();
+    void mnCancelScaleClick();
+    void mnShowCtrlPtClick();
+    void mnUndoLastPtClick();
+    void mnDelPtClick();
+    // Digitizing commands.
+    void mnDigCurveClick();
+    void mnSpillClick();
+    void mnAddFailClick();
+    void mnEndDigitClick();
+    void mnShowValuesClick();
+    void mnAddToEndClick();
+    void mnRoundToZeroClick();
+    void mnSelNextClick();
+    void mnSelPrevClick();
+    void mnUndoLastClick();
+    void mnDelSelPtClick();
+    // View commands.
+    void mnRedoClick();
+    void mnAllGridClick();
+    void mnNoneGridClick();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    friend TRChartFrm* NewChartWindow(const TRChartInfo& info);
+    friend TRChartFrm* OpenChartFile(const std::string& fileName);
+
+    void BuildControls();
+    void BuildMenus();
+    void BuildScaleMenu();
+    void BuildDigitMenu();
+    void BuildViewMenu();
+    void LoadPictures();
+    void ViewMenuOpening();
+    void ToggleGridBit(int index, int bit);
+    void Activated();
+    void BoxMouseMove(QPoint pos);
+    void ClearCursorReadout();
+    void TabletSwapped();
+    // Tablet glue (uRChartWndTablet.cpp).
+    void CreateTablet();
+    void DestroyTablet();
+    void TabletFocused();
+    TRect TabletContextRect() const;
+    void TabletCursorMove(int x, int y);
+    // The scale's acceptance hook: refuses a control point near another one.
+    void CtrlPointCheck(TDigPoint* point, bool& accept);
+    // Tablet clicks (the digitizing commands).
+    void TabletConfirmClick(const TPoint& down, const TPoint& up, bool& confirm);
+    void TabletButtonClick(int button, int x, int y);
+    void CursorReadout(double t, double p, const char* mmFormat);
+    bool HandleKey(QKeyEvent* e);
+
+    std::unique_ptr<TRChart> FDoc;
+    QScrollArea* FSBox = nullptr;
+    TDrawBox* FBox = nullptr;
+    QLabel* FlbId = nullptr;
+    QLabel* FimgCursor = nullptr;
+    QLabel* FimgMouse = nullptr;
+    QLabel* FtabCursor = nullptr;
+    QPoint FCursorHotSpot{10, 10};
+    double FZoom = 0;
+    bool FEntryLock = false;
+    bool FShowCtrlPt = false;
+    bool FSized = false;
+    std::unique_ptr<TTablet> FTablet;
+};
+
+} // namespace rs

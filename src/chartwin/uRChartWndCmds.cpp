@@ -1,0 +1,58 @@
+// The scale and digitizing commands of the chart window and its tablet
+// clicks. The menu items, their shortcuts and enabling rules are in
+// uRChartWndMenus.cpp; each command's body lives here.
+
+#include "chartwin/uRChartWnd.h"
+
+#include "chartwin/uRChartWndServices.h"
+
+namespace rs {
+
+void TRChartFrm::CtrlPointCheck(TDigPoint* point, bool& accept)
+{
+    accept = FDoc->Scale().AcceptPoint(point);
+    if (!accept)
+        wnd::ShowError(
+            QStringLiteral("O ponto de controle foi rejeitado porque já existe um outro nas proximidades."));
+}
+
+void TRChartFrm::SetShowCtrlPt(bool v)
+{
+    if (v == FShowCtrlPt)
+        return;
+    FShowCtrlPt = v;
+    FDoc->Scale().SetVisible(v || FDoc->Scale().InDefinition());
+    if (ToolWindows().ScaleStat)
+        ToolWindows().ScaleStat->ReloadTool();
+}
+
+// --- tablet clicks -------------------------------------------------------------
+
+void TRChartFrm::TabletConfirmClick(const TPoint&, const TPoint&, bool&) {}
+
+void TRChartFrm::TabletButtonClick(int, int, int) {}
+
+// --- "&Escala" -------------------------------------------------------------------
+
+void TRChartFrm::mnDefScaleClick() {}
+void TRChartFrm::mnFinishScaleClick() {}
+void TRChartFrm::mnCancelScaleClick() {}
+void TRChartFrm::mnShowCtrlPtClick() {}
+void TRChartFrm::mnUndoLastPtClick() {}
+void TRChartFrm::mnDelPtClick() {}
+
+// --- "&Digitalização" -------------------------------------------------------------
+
+void TRChartFrm::mnDigCurveClick() {}
+void TRChartFrm::mnSpillClick() {}
+void TRChartFrm::mnAddFailClick() {}
+void TRChartFrm::mnEndDigitClick() {}
+void TRChartFrm::mnShowValuesClick() {}
+void TRChartFrm::mnAddToEndClick() {}
+void TRChartFrm::mnRoundToZeroClick() {}
+void TRChartFrm::mnSelNextClick() {}
+void TRChartFrm::mnSelPrevClick() {}
+void TRChartFrm::mnUndoLastClick() {}
+void TRChartFrm::mnDelSelPtClick() {}
+
+} // namespace rs
