@@ -254,7 +254,12 @@ std::string DateToStr(double date)
 {
     int y, m, d;
     DecodeDate(date, y, m, d);
-    return Format("%02d/%02d/%04d", d, m, y);
+    if (y < 0 || y > 9999)
+        return Format("%02d/%02d/%04d", d, m, y);
+    // Folder summaries format two dates per file: no printf here.
+    char s[10] = {char('0' + d / 10), char('0' + d % 10), '/', char('0' + m / 10), char('0' + m % 10), '/',
+                  char('0' + y / 1000), char('0' + y / 100 % 10), char('0' + y / 10 % 10), char('0' + y % 10)};
+    return std::string(s, 10);
 }
 
 int CurrentYear()

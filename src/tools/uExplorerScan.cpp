@@ -56,16 +56,18 @@ std::vector<std::string> CollectDataFiles(const std::string& folder, const std::
     return out;
 }
 
-std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos)
+namespace {
+std::vector<TExplorerRow> BuildRows(std::vector<TRChartInfo>&& infos)
 {
     std::vector<TExplorerRow> rows;
     rows.reserve(infos.size());
     double prevDate = -1;
     std::string prevStation;
-    for (const TRChartInfo& i : infos) {
+    for (TRChartInfo& info : infos) {
         TExplorerRow r;
-        r.Info = i;
+        r.Info = std::move(info);
         r.Info.Owner = nullptr;
+        const TRChartInfo& i = r.Info;
         r.Cells[0] = ExtractFileName(i.FileName);
         r.Cells[1] = DateToStr(i.Date);
         r.Cells[2] = i.Kind == 0 ? FormatNum("%.1f", i.Total) : i.Kind == 1 ? "-" : "?";
@@ -82,14 +84,31 @@ std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos)
     }
     return rows;
 }
+} // namespace
+
+std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos)
+{
+    return BuildRows(std::vector<TRChartInfo>(infos));
+}
 
 void SortRows(std::vector<TExplorerRow>& rows)
 {
-    std::stable_sort(rows.begin(), rows.end(), [](const TExplorerRow& a, const TExplorerRow& b) {
-        if (a.Info.StCode != b.Info.StCode)
-            return a.Info.StCode < b.Info.StCode; // byte-wise, a prefix first
-        return a.Info.Date < b.Info.Date;
+    // Sort an index and move each row once: rows are large.
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&rows](std::size_t x, std::size_t y) {
+        const TRChartInfo& a = rows[x].Info;
+        const TRChartInfo& b = rows[y].Info;
+        if (a.StCode != b.StCode)
+            return a.StCode < b.StCode; // byte-wise, a prefix first
+        return a.Date < b.Date;
     });
+    std::vector<TExplorerRow> sorted;
+    sorted.reserve(rows.size());
+    for (std::size_t i : order)
+        sorted.push_back(std::move(rows[i]));
+    rows = std::move(sorted);
 }
 
 std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgress& progress)
@@ -108,7 +127,7 @@ std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgr
         if (progress && !progress(read, path))
             break;
     }
-    std::vector<TExplorerRow> rows = MakeRows(infos);
+    std::vector<TExplorerRow> rows = BuildRows(std::move(infos));
     SortRows(rows);
     return rows;
 }
