@@ -232,11 +232,19 @@ bool TRChart::AddSpill()
 {
     if (!CanAddSpill())
         return false;
-    const TDigPoint* last = FCurve->Last();
+    TDigPoint* last = FCurve->Last();
+    // The operator signalled this overflow: mark the peak so that the accumulation
+    // counts it even when the drop is exactly the threshold (a strict comparison
+    // alone would lose a 5.0 mm siphon).
+    const int oldMark = last->Mark();
+    last->SetMark(1);
     // The return to zero goes straight after the last point, whatever the order option.
     const int before = FCurve->Count();
     FCurve->AddPoint(last->Time() + 0.001, 0, true);
-    return FCurve->Count() > before;
+    if (FCurve->Count() > before)
+        return true;
+    last->SetMark(oldMark);
+    return false;
 }
 
 bool TRChart::IsModified() const { return Modified || FScale->Modified() || FCurve->Modified(); }

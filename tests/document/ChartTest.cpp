@@ -137,8 +137,32 @@ TEST(Chart, SpillNeedsAHighLastPointInsideTheDay)
     EXPECT_NEAR(c.Curve().Last()->Time(), c.Curve().Items(1)->Time() + 0.001, 1e-12);
     EXPECT_EQ(c.Curve().Last()->Prec(), 0.0);
     c.Curve().SetEditing(false);
+    c.Curve().AddPoint(12, 1, true);
+    c.Curve().SetEditing(true);
     c.Curve().AddPoint(31.0, 6, true);
     EXPECT_FALSE(c.CanAddSpill());
+}
+
+TEST(Chart, SignalledOverflowOfExactlyTheThresholdCounts)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    c.Curve().AddPoint(8, 0, true);
+    c.Curve().AddPoint(10, 5.0, true);
+    ASSERT_TRUE(c.AddSpill());
+    c.Curve().AddPoint(12, 2.0, true);
+    EXPECT_EQ(c.Curve().Peaks, 1);
+    EXPECT_EQ(c.Curve().Items(1)->Mark(), 1);
+    EXPECT_DOUBLE_EQ(c.Curve().Items(2)->Accumulated, 5.0);
+    EXPECT_DOUBLE_EQ(c.Curve().Sum, 7.0);
+    // Undoing the point after the return and the return itself leaves the peak unmarked.
+    c.Curve().UndoLast();
+    c.Curve().UndoLast();
+    EXPECT_EQ(c.Curve().Items(1)->Mark(), 0);
+    EXPECT_EQ(c.Curve().Peaks, 0);
 }
 
 TEST(Chart, OffsetMovesEveryPointTheSameWayAsDigitizing)
