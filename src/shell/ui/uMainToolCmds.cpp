@@ -1,0 +1,117 @@
+// The main window's tool commands: dry days, data folder, conversion, folder
+// summaries, preferences, the tablet menu and the help menu.
+
+#include "shell/ui/uMain.h"
+
+#include "chartwin/uRChartWndServices.h"
+#include "common/Utils.h"
+#include "shell/uLastFiles.h"
+#include "shell/uOptions.h"
+#include "shell/ui/uMainStatus.h"
+#include "tablet/Tablet.h"
+#include "tools/uCnvLibrary.h"
+#include "tools/uDryDays.h"
+
+#include <QLabel>
+
+namespace rs {
+
+void TMainFrm::FileDryDaysExecute()
+{
+    if (!Windows.DryPeriod)
+        return;
+    TRChartInfo info;
+    TDoubleArray dates;
+    if (!Windows.DryPeriod(info, dates))
+        return;
+    const TDryDaysResult r = CreateDryDayFiles(info, dates, [](int i, int n, const std::string& path) {
+        switch (wnd::Message(QString::fromStdString(OverwriteQuestionText(i, n, path)), wnd::TMsgKind::Confirmation,
+                             wnd::TMsgButtons::YesNoCancel)) {
+        case wnd::TMsgAnswer::Yes: return TOverwriteAnswer::Yes;
+        case wnd::TMsgAnswer::No: return TOverwriteAnswer::No;
+        default: return TOverwriteAnswer::Cancel;
+        }
+    });
+    if (!r.Error.empty())
+        wnd::ShowError(QString::fromStdString(r.Error));
+    wnd::ShowInfo(QString::fromStdString(DryDaysCountText(info.Kind, r.Written)));
+}
+
+void TMainFrm::PastadeDados1Click()
+{
+    if (!Windows.DataFolder)
+        return;
+    std::string folder = DataFolder();
+    if (Windows.DataFolder(folder))
+        SetDataFolder(folder);
+}
+
+void TMainFrm::mnConvertOldFilesClick()
+{
+    const TCnvLibrary& lib = TCnvLibrary::Instance();
+    if (!lib.Loaded()) {
+        wnd::ShowWarning(QStringLiteral("Não será possivel realizar a conversão dos arquivos \".dpb\" para \".pvd\", "
+                                        "porque o arquivo \"%1\" não pôde ser encontrado ou carregado.")
+                             .arg(QString::fromLatin1(kCnvLibraryName)));
+        return;
+    }
+    if (Windows.Conversion)
+        Windows.Conversion();
+}
+
+void TMainFrm::FileExplorerExecute()
+{
+    if (Windows.Explorer)
+        Windows.Explorer();
+}
+
+void TMainFrm::FileOptionsExecute()
+{
+    if (!Windows.Preferences || !Windows.Preferences())
+        return;
+    RefreshChartWindows();
+    FLastFiles->SetLimit(Options().NumRecentFiles);
+    UpdateSwapCaption();
+}
+
+void TMainFrm::mnTestTableClick()
+{
+    if (!Windows.TabletTest)
+        return;
+    TRChartFrm* w = ActiveChartWindow();
+    FStatus->ModeLabel()->hide();
+    Windows.TabletTest(w ? w->TabletMode() : 1);
+    FStatus->ModeLabel()->show();
+}
+
+void TMainFrm::mnAbsModeClick()
+{
+    if (TRChartFrm* w = ActiveChartWindow())
+        w->SetTabletMode(moAbsolute);
+}
+
+void TMainFrm::mnRelModeClick()
+{
+    if (TRChartFrm* w = ActiveChartWindow())
+        w->SetTabletMode(moRelative);
+}
+
+void TMainFrm::mnSwapModeClick()
+{
+    if (TRChartFrm* w = ActiveChartWindow())
+        w->SwapTabletMode();
+}
+
+void TMainFrm::mnSupportClick()
+{
+    if (Windows.Support)
+        Windows.Support();
+}
+
+void TMainFrm::HelpAbout1Click()
+{
+    if (Windows.About)
+        Windows.About();
+}
+
+} // namespace rs
