@@ -1,0 +1,91 @@
+#include "document/uRainCsv.h"
+
+#include "common/Utils.h"
+
+namespace rs {
+
+namespace {
+
+constexpr int kDecimals = 2; // as the results table shows precipitation
+
+void Header(TCsvWriter& w, std::initializer_list<const char*> names)
+{
+    for (const char* n : names)
+        w.Cell(n);
+    w.EndRow();
+}
+
+// Depth, intensity and start of a maximum; empty cells when it is missing.
+void MaximumCells(TCsvWriter& w, bool valid, double depth, double intensity, double date, double start)
+{
+    if (valid) {
+        w.Number(depth, kDecimals).Number(intensity, kDecimals).Cell(ChartTimeText(date, start, true));
+    } else
+        w.Empty().Empty().Empty();
+}
+
+} // namespace
+
+std::string SeriesCsv(const TRainSeries& series, double date, const TCsvFormat& format)
+{
+    TCsvWriter w(format);
+    Header(w, {"Início", "Fim", "Precipitação (mm)"});
+    for (const TRainInterval& i : series.Intervals) {
+        w.Cell(ChartTimeText(date, i.Start)).Cell(ChartTimeText(date, i.End));
+        if (i.Valid)
+            w.Number(i.Depth, kDecimals);
+        else
+            w.Empty();
+        w.EndRow();
+    }
+    return w.Take();
+}
+
+std::string MaximaCsv(const std::vector<TMaxIntensity>& maxima, double date, const TCsvFormat& format)
+{
+    TCsvWriter w(format);
+    Header(w, {"Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início"});
+    for (const TMaxIntensity& m : maxima) {
+        w.Integer(m.Minutes);
+        MaximumCells(w, m.Valid, m.Depth, m.Intensity, date, m.Start);
+        w.EndRow();
+    }
+    return w.Take();
+}
+
+std::string MaximaTableCsv(const std::vector<TChartMaxima>& charts, const TCsvFormat& format)
+{
+    TCsvWriter w(format);
+    Header(w, {"Arquivo", "Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início"});
+    for (const TChartMaxima& c : charts)
+        for (const TMaxIntensity& m : c.Maxima) {
+            w.Cell(c.File).Integer(m.Minutes);
+            MaximumCells(w, m.Valid, m.Depth, m.Intensity, c.Date, m.Start);
+            w.EndRow();
+        }
+    return w.Take();
+}
+
+std::string AnnualMaximaCsv(const TAnnualMaxima& table, const TCsvFormat& format)
+{
+    TCsvWriter w(format);
+    Header(w, {"Código", "Estação", "Ano", "Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início",
+               "Pluviograma", "Pluviogramas utilizados", "Pluviogramas do ano"});
+    for (const TStationYear& row : table.Rows)
+        for (const TAnnualMaximum& m : row.Maxima) {
+            w.Cell(Cp1252ToUtf8(row.StCode))
+                .Cell(Cp1252ToUtf8(row.StName))
+                .Integer(row.Year)
+                .Integer(m.Minutes);
+            MaximumCells(w, m.Valid, m.Depth, m.Intensity, m.Date, m.Start);
+            if (m.Valid)
+                w.Cell(m.File);
+            else
+                w.Empty();
+            w.Integer(m.Usable).Integer(row.Charts);
+            w.EndRow();
+        }
+    return w.Take();
+}
+
+} // namespace rs
