@@ -1,0 +1,395 @@
+#include "tablet/ui/TabletSurface.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace rs {
+
+namespace {
+
+QCursor FineCrossCursor()
+{
+    // 1-pixel lines with a gap at the centre, so the pixel marked stays visible.
+    constexpr int n = 31, c = n / 2, gap = 3;
+    QPixmap pm(n, n);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(255, 255, 255, 160));
+    p.drawLine(c + 1, 0, c + 1, c - gap);
+    p.drawLine(c + 1, c + gap, c + 1, n - 1);
+    p.drawLine(0, c + 1, c - gap, c + 1);
+    p.drawLine(c + gap, c + 1, n - 1, c + 1);
+    p.setPen(Qt::black);
+    p.drawLine(c, 0, c, c - gap);
+    p.drawLine(c, c + gap, c, n - 1);
+    p.drawLine(0, c, c - gap, c);
+    p.drawLine(c + gap, c, n - 1, c);
+    p.end();
+    return QCursor(pm, c, c);
+}
+
+} // namespace
+
+TTabletSurface::TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent) : QWidget(parent), FDriver(driver)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+    RefreshMode();
+}
+
+// ---- Area
+
+void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
+{
+    FImage = image;
+    if (image.isNull()) {
+        FDpiX = FDpiY = kDefaultDpi;
+        FDriver.SetArea(kBlankWidth, kBlankHeight);
+    } else {
+        FDpiX = dpiX > 0 ? dpiX : kDefaultDpi;
+        FDpiY = dpiY > 0 ? dpiY : kDefaultDpi;
+        const int w = std::max(1, int(std::lround(image.width() * kCountsPerInch / FDpiX)));
+        const int h = std::max(1, int(std::lround(image.height() * kCountsPerInch / FDpiY)));
+        FDriver.SetArea(w, h);
+    }
+    FPointer.reset();
+    FitToWindow();
+}
+
+// ---- View
+
+double TTabletSurface::MinScale() const
+{
+    const double fit = std::min(double(std::max(width(), 1)) / AreaWidth(),
+                                double(std::max(height(), 1)) / AreaHeight());
+    return fit / 4;
+}
+
+double TTabletSurface::MaxScale() const
+{
+    // 24 screen pixels for a pixel of the picture (at 300 dpi without one).
+    return 24.0 * std::max(FDpiX, FDpiY) / kCountsPerInch;
+}
+
+void TTabletSurface::SetView(double scale, QPointF offset)
+{
+    FScale = std::clamp(scale, std::min(MinScale(), MaxScale()), MaxScale());
+    FOffset = offset;
+    FFitted = false;
+    ClampView();
+    update();
+    emit viewChanged();
+}
+
+void TTabletSurface::ClampView()
+{
+    // Some of the area always stays in sight.
+    const double margin = 40;
+    const double w = AreaWidth() * FScale, h = AreaHeight() * FScale;
+    FOffset.setX(std::clamp(FOffset.x(), std::min(margin - w, width() - margin), std::max(margin - w, width() - margin)));
+    FOffset.setY(std::clamp(FOffset.y(), std::min(margin - h, height() - margin), std::max(margin - h, height() - margin)));
+}
+
+void TTabletSurface::ZoomAt(QPointF anchor, double factor)
+{
+    const QPointF c = WidgetToCounts(anchor);
+    const double s = std::clamp(FScale * factor, std::min(MinScale(), MaxScale()), MaxScale());
+    SetView(s, QPointF(anchor.x() - c.x() * s, anchor.y() - (AreaHeight() - c.y()) * s));
+}
+
+void TTabletSurface::Pan(QPointF delta) { SetView(FScale, FOffset + delta); }
+
+void TTabletSurface::FitToWindow()
+{
+    const double margin = 4;
+    const double sx = std::max(1.0, width() - 2 * margin) / AreaWidth();
+    const double sy = std::max(1.0, height() - 2 * margin) / AreaHeight();
+    FScale = std::min(sx, sy);
+    FOffset = QPointF((width() - AreaWidth() * FScale) / 2, (height() - AreaHeight() * FScale) / 2);
+    FFitted = true;
+    update();
+    emit viewChanged();
+}
+
+QPointF TTabletSurface::WidgetToCounts(QPointF w) const
+{
+    return {(w.x() - FOffset.x()) / FScale, AreaHeight() - (w.y() - FOffset.y()) / FScale};
+}
+
+QPointF TTabletSurface::CountsToWidget(QPointF c) const
+{
+    return {FOffset.x() + c.x() * FScale, FOffset.y() + (AreaHeight() - c.y()) * FScale};
+}
+
+std::optional<QPoint> TTabletSurface::PositionAt(QPointF widgetPos) const
+{
+    const QPointF c = WidgetToCounts(widgetPos + QPointF(0.5, 0.5));
+    if (c.x() < 0 || c.y() < 0 || c.x() > AreaWidth() || c.y() > AreaHeight())
+        return std::nullopt;
+    return QPoint(std::min(int(std::floor(c.x())), AreaWidth() - 1), std::min(int(std::floor(c.y())), AreaHeight() - 1));
+}
+
+// ---- Cursor
+
+bool TTabletSurface::Digitizing() const
+{
+    const TTabletContext target = FDriver.TargetContext();
+    return target != 0 && !FDriver.IsRelative(target);
+}
+
+void TTabletSurface::RefreshMode()
+{
+    if (Digitizing())
+        setCursor(FineCrossCursor());
+    else
+        setCursor(FPanning ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+}
+
+std::uint32_t TTabletSurface::ButtonBitOf(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1u << 0;
+    case Qt::RightButton: return 1u << 1;
+    case Qt::MiddleButton: return 1u << 2;
+    case Qt::BackButton: return 1u << 3;
+    case Qt::ForwardButton: return 1u << 4;
+    default: return 0;
+    }
+}
+
+void TTabletSurface::TrackPointer(QPointF widgetPos)
+{
+    FPointerWidget = widgetPos;
+    FInside = true;
+    FPointer = PositionAt(widgetPos);
+    emit pointerChanged();
+}
+
+void TTabletSurface::SendPacket()
+{
+    const std::uint32_t buttons = Buttons();
+    QPoint at;
+    if (FPointer) {
+        at = *FPointer;
+    } else if (buttons != 0) {
+        // Off the area with a button held: the edge position, so that the
+        // release still arrives.
+        const QPointF c = WidgetToCounts(FPointerWidget + QPointF(0.5, 0.5));
+        at = QPoint(std::clamp(int(std::floor(c.x())), 0, AreaWidth() - 1),
+                    std::clamp(int(std::floor(c.y())), 0, AreaHeight() - 1));
+    } else {
+        return;
+    }
+    FDriver.Deliver(buttons, at.x(), at.y());
+}
+
+bool TTabletSurface::HandleKey(int key, bool press, bool autoRepeat)
+{
+    if (key < Qt::Key_1 || key > Qt::Key_9)
+        return false;
+    const std::uint32_t bit = 1u << (key - Qt::Key_1);
+    if (press) {
+        if (!FInside || !FPointer)
+            return false;
+        if (autoRepeat || (FKeyButtons & bit))
+            return true;
+        FKeyButtons |= bit;
+        SendPacket();
+        return true;
+    }
+    if (!(FKeyButtons & bit))
+        return false;
+    if (!autoRepeat) {
+        FKeyButtons &= ~bit;
+        SendPacket();
+    }
+    return true;
+}
+
+// ---- Events
+
+void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPointF pos = e->position();
+    if (FPanning) {
+        const QPointF delta = pos - FPanFrom;
+        FPanFrom = pos;
+        Pan(delta);
+    }
+    TrackPointer(pos);
+    if (Digitizing() && (FPointer || Buttons() != 0))
+        SendPacket();
+}
+
+void TTabletSurface::mousePressEvent(QMouseEvent* e)
+{
+    setFocus(Qt::MouseFocusReason);
+    TrackPointer(e->position());
+    const std::uint32_t bit = ButtonBitOf(e->button());
+    if (Digitizing()) {
+        if (bit && FPointer && !(FMouseButtons & bit)) {
+            FMouseButtons |= bit;
+            SendPacket();
+        }
+        return;
+    }
+    if (e->button() == Qt::LeftButton || e->button() == Qt::MiddleButton) {
+        FPanning = true;
+        FPanFrom = e->position();
+        RefreshMode();
+    }
+}
+
+void TTabletSurface::mouseReleaseEvent(QMouseEvent* e)
+{
+    TrackPointer(e->position());
+    const std::uint32_t bit = ButtonBitOf(e->button());
+    if (bit && (FMouseButtons & bit)) {
+        FMouseButtons &= ~bit;
+        SendPacket();
+    }
+    if (FPanning && !(e->buttons() & (Qt::LeftButton | Qt::MiddleButton))) {
+        FPanning = false;
+        RefreshMode();
+    }
+}
+
+void TTabletSurface::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+
+void TTabletSurface::wheelEvent(QWheelEvent* e)
+{
+    const QPoint d = e->angleDelta();
+    if (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier) || (d.x() != 0 && d.y() == 0)) {
+        // Shift: sideways, Ctrl: up and down; a sideways wheel pans sideways.
+        const double step = (d.y() != 0 ? d.y() : d.x()) / 120.0 * 60;
+        if ((e->modifiers() & Qt::ControlModifier) && !(e->modifiers() & Qt::ShiftModifier))
+            Pan(QPointF(0, step));
+        else
+            Pan(QPointF(step, 0));
+    } else if (d.y() != 0) {
+        ZoomAt(e->position(), std::pow(1.25, d.y() / 120.0));
+    }
+    TrackPointer(e->position());
+    e->accept();
+}
+
+void TTabletSurface::keyPressEvent(QKeyEvent* e)
+{
+    if (HandleKey(e->key(), true, e->isAutoRepeat()))
+        return;
+    const double step = 60;
+    switch (e->key()) {
+    case Qt::Key_Left: Pan(QPointF(step, 0)); break;
+    case Qt::Key_Right: Pan(QPointF(-step, 0)); break;
+    case Qt::Key_Up: Pan(QPointF(0, step)); break;
+    case Qt::Key_Down: Pan(QPointF(0, -step)); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 1.25); break;
+    case Qt::Key_Minus: ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 0.8); break;
+    default: QWidget::keyPressEvent(e); break;
+    }
+}
+
+void TTabletSurface::keyReleaseEvent(QKeyEvent* e)
+{
+    if (!HandleKey(e->key(), false, e->isAutoRepeat()))
+        QWidget::keyReleaseEvent(e);
+}
+
+void TTabletSurface::enterEvent(QEnterEvent* e)
+{
+    TrackPointer(e->position());
+    QWidget::enterEvent(e);
+}
+
+void TTabletSurface::leaveEvent(QEvent* e)
+{
+    FInside = false;
+    FPointer.reset();
+    emit pointerChanged();
+    QWidget::leaveEvent(e);
+}
+
+void TTabletSurface::ReleaseKeys()
+{
+    if (FKeyButtons == 0)
+        return;
+    FKeyButtons = 0;
+    SendPacket();
+}
+
+void TTabletSurface::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    if (FFitted)
+        FitToWindow();
+    else
+        ClampView();
+}
+
+// ---- Painting
+
+void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const QRectF& target, bool smooth) const
+{
+    const double aw = AreaWidth() * scale, ah = AreaHeight() * scale;
+    const QRectF area(offset, QSizeF(aw, ah));
+    p.fillRect(target, QColor(150, 150, 150));
+    const QRectF visible = area.intersected(target);
+    if (visible.isEmpty())
+        return;
+    p.fillRect(visible, Qt::white);
+    if (!FImage.isNull()) {
+        // Only the pixels in sight are drawn.
+        const double px = kCountsPerInch / FDpiX * scale; // widget pixels per picture pixel
+        const double py = kCountsPerInch / FDpiY * scale;
+        const int u0 = std::max(0, int(std::floor((visible.left() - offset.x()) / px)));
+        const int v0 = std::max(0, int(std::floor((visible.top() - offset.y()) / py)));
+        const int u1 = std::min(FImage.width(), int(std::ceil((visible.right() - offset.x()) / px)));
+        const int v1 = std::min(FImage.height(), int(std::ceil((visible.bottom() - offset.y()) / py)));
+        if (u1 > u0 && v1 > v0) {
+            const QRectF src(u0, v0, u1 - u0, v1 - v0);
+            const QRectF dst(offset.x() + u0 * px, offset.y() + v0 * py, (u1 - u0) * px, (v1 - v0) * py);
+            p.save();
+            p.setClipRect(visible);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, smooth && px < 1);
+            p.drawImage(dst, FImage, src);
+            p.restore();
+        }
+    } else {
+        // A light grid: every inch, darker every five.
+        p.save();
+        p.setClipRect(visible);
+        const double step = kCountsPerInch * scale;
+        const int every = step >= 6 ? 1 : 5;
+        for (int i = 0; i * kCountsPerInch <= AreaWidth(); i += every) {
+            p.setPen(i % 5 == 0 ? QColor(190, 205, 225) : QColor(225, 233, 243));
+            const double x = offset.x() + i * step;
+            p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        }
+        for (int j = 0; j * kCountsPerInch <= AreaHeight(); j += every) {
+            p.setPen(j % 5 == 0 ? QColor(190, 205, 225) : QColor(225, 233, 243));
+            const double y = offset.y() + ah - j * step; // Y grows upwards from the bottom edge
+            p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        }
+        p.restore();
+    }
+    p.setPen(QColor(90, 90, 90));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(area);
+}
+
+void TTabletSurface::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    PaintArea(p, FScale, FOffset, QRectF(rect()), true);
+}
+
+} // namespace rs

@@ -1,0 +1,128 @@
+#pragma once
+// The working surface of the virtual tablet: the tablet's input area in
+// counts (1000 per inch of paper, Y upwards), blank with a light grid or
+// covered by a scanned chart at the image's own resolution. While the context
+// that receives the packets is absolute, the mouse is the tablet cursor: its
+// moves and buttons (left 0, right 1, middle 2, back 3, forward 4) and the
+// keys 1 to 9 (buttons 0 to 8) become packets. While it is relative the mouse
+// pans (drag) and zooms (wheel) the picture; the keys still press buttons, so
+// the swap button can bring the context back. Zoom and pan change only how
+// the area is shown, never the counts of a point.
+
+#include "tablet/EmulatedTablet.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+#include <optional>
+
+namespace rs {
+
+class TTabletSurface : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kCountsPerInch = 1000;
+    static constexpr double kDefaultDpi = 300.0;
+    static constexpr int kBlankWidth = 24 * kCountsPerInch;  // 24 x 18 inches
+    static constexpr int kBlankHeight = 18 * kCountsPerInch;
+
+    TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent = nullptr);
+
+    // ---- The area
+    // An image at dpiX x dpiY dots per inch; a null image gives the blank area.
+    void SetImage(const QImage& image, double dpiX, double dpiY);
+    bool HasImage() const { return !FImage.isNull(); }
+    const QImage& Image() const { return FImage; }
+    double DpiX() const { return FDpiX; }
+    double DpiY() const { return FDpiY; }
+    int AreaWidth() const { return FDriver.AreaWidth(); }
+    int AreaHeight() const { return FDriver.AreaHeight(); }
+
+    // ---- The view
+    // Widget pixels per count.
+    double Scale() const { return FScale; }
+    // Widget position of the area's top-left corner (X 0, Y = height).
+    QPointF Offset() const { return FOffset; }
+    void SetView(double scale, QPointF offset);
+    // Zooms by factor keeping the point under anchor (widget coordinates) in place.
+    void ZoomAt(QPointF anchor, double factor);
+    void Pan(QPointF delta);
+    // Shows the whole area; kept on resizes until the user zooms or pans.
+    void FitToWindow();
+    bool Fitted() const { return FFitted; }
+    double MinScale() const;
+    double MaxScale() const;
+
+    // Counts (continuous) of a widget position, and back.
+    QPointF WidgetToCounts(QPointF widgetPos) const;
+    QPointF CountsToWidget(QPointF counts) const;
+    // The tablet position of the pixel at widgetPos (its centre): integer
+    // counts inside the area, nothing outside it.
+    std::optional<QPoint> PositionAt(QPointF widgetPos) const;
+
+    // ---- The cursor
+    // Whether mouse and keys act as the tablet cursor now (the receiving
+    // context is absolute).
+    bool Digitizing() const;
+    // The last position the pointer had over the area.
+    std::optional<QPoint> PointerCounts() const { return FPointer; }
+    QPointF PointerWidgetPos() const { return FPointerWidget; }
+    bool PointerInside() const { return FInside; }
+    std::uint32_t Buttons() const { return FMouseButtons | FKeyButtons; }
+    // Keys 1 ... 9 press and release buttons 0 ... 8 while the pointer is
+    // over the area; true when the key was one of them. Also used for keys
+    // that reach the application while another window has the focus.
+    bool HandleKey(int key, bool press, bool autoRepeat);
+    // Lets go of buttons held by keys (their releases went to another program).
+    void ReleaseKeys();
+    // The receiving context or its mode changed: pointer shape and behaviour follow.
+    void RefreshMode();
+
+    // Paints the area (picture or grid) into the painter's current clip;
+    // the loupe paints with it too.
+    void PaintArea(QPainter& p, double scale, QPointF offset, const QRectF& target, bool smooth) const;
+
+signals:
+    // The pointer moved or the view changed: the loupe follows.
+    void pointerChanged();
+    void viewChanged();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    static std::uint32_t ButtonBitOf(Qt::MouseButton b);
+    void TrackPointer(QPointF widgetPos);
+    // Sends the current buttons at the pointer's position (clamped into the
+    // area while a button is held, so a release is never lost).
+    void SendPacket();
+    void ClampView();
+
+    TEmulatedTabletDriver& FDriver;
+    QImage FImage;
+    double FDpiX = kDefaultDpi, FDpiY = kDefaultDpi;
+    double FScale = 0.02;
+    QPointF FOffset{0, 0};
+    bool FFitted = true;
+    std::optional<QPoint> FPointer;
+    QPointF FPointerWidget{-1, -1};
+    bool FInside = false;
+    std::uint32_t FMouseButtons = 0;
+    std::uint32_t FKeyButtons = 0;
+    bool FPanning = false;
+    QPointF FPanFrom;
+};
+
+} // namespace rs
