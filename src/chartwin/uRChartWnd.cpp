@@ -7,6 +7,7 @@
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
 #include "common/uGlobal.h"
+#include "scale/ui/uScaleTools.h"
 #include "tablet/Tablet.h"
 
 #include <QCloseEvent>
@@ -157,6 +158,8 @@ void SyncToolWindows()
 TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    // The scale's tool windows follow the active chart window from the first one on.
+    RegisterScaleToolWindows();
     gWindows.push_back(this);
     BuildControls();
     CreateTablet();

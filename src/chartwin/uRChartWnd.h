@@ -220,6 +220,12 @@ private:
     // Tablet clicks (the digitizing commands).
     void TabletConfirmClick(const TPoint& down, const TPoint& up, bool& confirm);
     void TabletButtonClick(int button, int x, int y);
+    // The scale's side of the tablet clicks in state 2 (uRChartWndScale.cpp).
+    void ScaleConfirmClick(const TPoint& down, const TPoint& up, bool& confirm);
+    void ScaleButtonClick(int button, int x, int y);
+    bool AddCtrlPoint(int x, int y);
+    void RemoveCtrlPoint(int index);
+    void PromptNextCtrlPoint();
     void CursorReadout(double t, double p, const char* mmFormat);
     bool HandleKey(QKeyEvent* e);
 

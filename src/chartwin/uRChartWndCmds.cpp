@@ -28,18 +28,21 @@ void TRChartFrm::SetShowCtrlPt(bool v)
 
 // --- tablet clicks -------------------------------------------------------------
 
-void TRChartFrm::TabletConfirmClick(const TPoint&, const TPoint&, bool&) {}
+void TRChartFrm::TabletConfirmClick(const TPoint& down, const TPoint& up, bool& confirm)
+{
+    if (FDoc->State() == DefiningScale)
+        ScaleConfirmClick(down, up, confirm);
+}
 
-void TRChartFrm::TabletButtonClick(int, int, int) {}
+void TRChartFrm::TabletButtonClick(int button, int x, int y)
+{
+    if (FEntryLock)
+        return;
+    if (FDoc->State() == DefiningScale)
+        ScaleButtonClick(button, x, y);
+}
 
-// --- "&Escala" -------------------------------------------------------------------
-
-void TRChartFrm::mnDefScaleClick() {}
-void TRChartFrm::mnFinishScaleClick() {}
-void TRChartFrm::mnCancelScaleClick() {}
-void TRChartFrm::mnShowCtrlPtClick() {}
-void TRChartFrm::mnUndoLastPtClick() {}
-void TRChartFrm::mnDelPtClick() {}
+// The "&Escala" commands are in uRChartWndScale.cpp.
 
 // --- "&Digitalização" -------------------------------------------------------------
 

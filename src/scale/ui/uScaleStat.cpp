@@ -1,0 +1,334 @@
+#include "scale/ui/uScaleStat.h"
+
+#include "chartwin/DrawBox.h"
+#include "chartwin/Pictures.h"
+#include "common/Utils.h"
+#include "common/uTimeHelpers.h"
+#include "common/ui/PlatformServices.h"
+#include "document/uRChart.h"
+#include "scale/ui/uScaleTools.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace rs {
+
+namespace {
+
+QPixmap LegendPicture(const char* name, QColor colour)
+{
+    QPixmap pix(QString::fromLatin1(name));
+    if (!pix.isNull())
+        return pix;
+    pix = QPixmap(16, 16);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setBrush(colour);
+    p.setPen(colour.darker());
+    p.drawEllipse(2, 2, 11, 11);
+    return pix;
+}
+
+QString Lines(const QString& text) { return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+} // namespace
+
+class TScaleStatDelegate : public QStyledItemDelegate
+{
+public:
+    explicit TScaleStatDelegate(TScaleStatFrm* frm) : QStyledItemDelegate(frm), FFrm(frm) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const int row = index.row(), col = index.column();
+        const QRect cell = option.rect;
+        p->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        if (row == 0)
+            p->fillRect(cell, option.palette.button());
+        else if (selected)
+            p->fillRect(cell, option.palette.highlight());
+        p->setPen(selected && row > 0 ? option.palette.highlightedText().color() : option.palette.text().color());
+        if (!ActiveChartWindow() || !FFrm->FScale) {
+            p->restore();
+            return;
+        }
+        const QRect r(cell.left(), cell.top() + 1, cell.width(), cell.height() - 1);
+        const TScale& s = *FFrm->FScale;
+        if (row == 0) {
+            p->drawText(r.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, Lines(FFrm->CellText(col, row)));
+        } else if (row <= s.Count()) {
+            p->drawText(r.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
+                        Lines(FFrm->CellText(col, row)));
+            const QPen pen = p->pen();
+            p->setPen(option.palette.button().color().darker(115));
+            const int y = r.top() + FFrm->FTextHeight;
+            p->drawLine(r.right() - 4 - FFrm->FTextWidth, y, r.right() - 4, y);
+            p->setPen(pen);
+            if (col == 0)
+                p->drawText(r.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(row));
+            if (s.Valid) {
+                const QPixmap& pic = FFrm->CellWithin(col, row) ? FFrm->Ok : FFrm->noOk;
+                p->drawPixmap(r.left() + 4, (cell.top() + cell.bottom() - pic.height()) / 2, pic);
+            }
+        }
+        p->restore();
+    }
+
+private:
+    TScaleStatFrm* FFrm;
+};
+
+TScaleStatFrm::TScaleStatFrm(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint)
+{
+    setWindowTitle(QStringLiteral("Estatística da Escala"));
+    Grid = new QTableWidget(kRows, 2, this);
+    Grid->horizontalHeader()->hide();
+    Grid->verticalHeader()->hide();
+    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    Grid->setShowGrid(true);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    Grid->setItemDelegate(new TScaleStatDelegate(this));
+    for (int c = 0; c < 2; ++c)
+        Grid->setColumnWidth(c, kColWidth);
+    Grid->setRowHeight(0, kHeaderHeight);
+    for (int r = 1; r < kRows; ++r)
+        Grid->setRowHeight(r, kRowHeight);
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < 2; ++c)
+            Grid->setItem(r, c, new QTableWidgetItem);
+
+    Ok = LegendPicture(kPicOk, Qt::green);
+    noOk = LegendPicture(kPicNoOk, Qt::red);
+    auto* panel = new QWidget(this);
+    auto* pl = new QVBoxLayout(panel);
+    pl->setContentsMargins(4, 2, 4, 2);
+    const std::pair<const QPixmap*, QString> legend[2] = {
+        {&Ok, QStringLiteral("Resíduo <= (5,0 min ou 0,1mm)")},
+        {&noOk, QStringLiteral("Resíduo  >  (5,0 min ou 0,1mm)")}};
+    for (const auto& [pic, text] : legend) {
+        auto* row = new QHBoxLayout;
+        auto* img = new QLabel(panel);
+        img->setPixmap(*pic);
+        row->addWidget(img);
+        row->addWidget(new QLabel(text, panel), 1);
+        pl->addLayout(row);
+    }
+    auto* main = new QVBoxLayout(this);
+    main->setContentsMargins(0, 0, 0, 0);
+    main->setSpacing(0);
+    main->addWidget(Grid, 1);
+    main->addWidget(panel);
+
+    const QRect m = Grid->fontMetrics().boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignRight | Qt::TextWordWrap,
+                                                     QStringLiteral(" 00:00\n 00:00"));
+    FTextWidth = m.width();
+    FTextHeight = m.height();
+
+    PopupMenu = new QMenu(this);
+    mnSelectAll = PopupMenu->addAction(PicIcon(kIcoSelectAll), QStringLiteral("Selecionar &Tudo"));
+    mnSelectAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    mnCopyCells = PopupMenu->addAction(PicIcon(kIcoCopy), QStringLiteral("&Copiar Células"));
+    mnCopyCells->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    for (QAction* a : {mnSelectAll, mnCopyCells}) {
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+    }
+    connect(mnSelectAll, &QAction::triggered, this, &TScaleStatFrm::SelectAll);
+    connect(mnCopyCells, &QAction::triggered, this, &TScaleStatFrm::CopyCells);
+    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(Grid->viewport()->mapToGlobal(pos)); });
+    connect(Grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { CellSelected(row); });
+    resize(2 * kColWidth + 2 * Grid->frameWidth() + 24, 500);
+}
+
+TScaleStatFrm::~TScaleStatFrm() { Unhook(); }
+
+void TScaleStatFrm::SetToolVisible(bool visible)
+{
+    if (visible)
+        Refresh();
+    else {
+        hide();
+        Unhook();
+    }
+}
+
+void TScaleStatFrm::Unhook()
+{
+    // A scale whose window is being destroyed is not touched any more.
+    if (FScale && FWindow) {
+        const auto& all = ChartWindows();
+        if (std::find(all.begin(), all.end(), FWindow.data()) != all.end()) {
+            FScale->OnSelect = nullptr;
+            FScale->OnFit = nullptr;
+            FScale->OnAdded = nullptr;
+            FScale->OnRemoved = nullptr;
+        }
+    }
+    FScale = nullptr;
+    FWindow = nullptr;
+}
+
+void TScaleStatFrm::Hook(TScale* scale)
+{
+    if (scale != FScale)
+        Unhook();
+    FScale = scale;
+    FWindow = ActiveChartWindow();
+    scale->OnSelect = [this](TPointList* list) { SelectRow(list->SelectedIndex() + 1); };
+    scale->OnFit = [this](TScale*) {
+        if (FWindow && FWindow->Box())
+            FWindow->Box()->update();
+        Repaint();
+    };
+    scale->OnAdded = [this](TPointList*, TDigPoint*) { Repaint(); };
+    scale->OnRemoved = [this](TPointList*, TDigPoint*) { Repaint(); };
+}
+
+void TScaleStatFrm::Refresh()
+{
+    TRChartFrm* w = ActiveChartWindow();
+    TScale* scale = nullptr;
+    if (w && w->ShowCtrlPt() && w->Doc().Scale().Visible())
+        scale = &w->Doc().Scale();
+    if (!scale) {
+        hide();
+        Unhook();
+        return;
+    }
+    Hook(scale);
+    const int row = scale->SelectedIndex() + 1 > 0 ? scale->SelectedIndex() + 1 : 1;
+    if (!isVisible())
+        show();
+    SelectRow(row);
+    Repaint();
+}
+
+void TScaleStatFrm::showEvent(QShowEvent* e)
+{
+    if (FShowings++ == 0) {
+        const QRect m = MainWindowFrame();
+        if (!m.isEmpty()) {
+            resize(width(), std::max(200, m.height() - 97 - (frameGeometry().height() - height())));
+            move(m.right() + 1 - frameGeometry().width() - 16, m.top() + 72);
+        }
+    }
+    QWidget::showEvent(e);
+}
+
+void TScaleStatFrm::closeEvent(QCloseEvent* e)
+{
+    // Closed by the operator: the chart window stops showing its control points.
+    Unhook();
+    if (TRChartFrm* w = ActiveChartWindow())
+        w->SetShowCtrlPt(false);
+    e->accept();
+}
+
+void TScaleStatFrm::Repaint()
+{
+    for (int r = 0; r < kRows; ++r)
+        for (int c = 0; c < 2; ++c)
+            Grid->item(r, c)->setText(CellText(c, r));
+    Grid->viewport()->update();
+}
+
+void TScaleStatFrm::SelectRow(int row)
+{
+    if (row < 1 || row >= kRows)
+        return;
+    FSelecting = true;
+    Grid->setCurrentCell(row, Grid->currentColumn() < 0 ? 0 : Grid->currentColumn());
+    FSelecting = false;
+}
+
+void TScaleStatFrm::CellSelected(int row)
+{
+    if (FSelecting || !FScale)
+        return;
+    if (row >= 1 && row <= FScale->Count())
+        FScale->SelectIndex(row - 1);
+}
+
+QString TScaleStatFrm::CellText(int col, int row) const
+{
+    if (row == 0)
+        return col == 0 ? QStringLiteral("Tempo (h:m)\r\nCalculado\r\nFornecido\r\nResíduo")
+                        : QStringLiteral("Precip. (mm)\r\nCalculado\r\nFornecido\r\nResíduo");
+    if (!FScale || row > FScale->Count() || col < 0 || col > 1)
+        return {};
+    const TDigPoint* p = FScale->Items(row - 1);
+    std::string s;
+    if (FScale->Valid) {
+        const TPointValue v = FScale->PointValues(row - 1);
+        const TPointValue d = FScale->PointResiduals(row - 1);
+        if (col == 0)
+            s = HoursToHM(v.Time) + "\r\n" + HoursToHM(p->Time()) + "\r\n" + HoursToHM(d.Time);
+        else
+            s = FormatNum("%.2f", v.Prec) + "\r\n" + FormatNum("%.2f", p->Prec()) + "\r\n" + FormatNum("%.2f", d.Prec);
+    } else if (col == 0) {
+        s = FormatNum("%.3f", p->Time() > 24 ? p->Time() - 24 : p->Time()) + "\r\n-\r\n-";
+    } else {
+        s = FormatNum("%.2f", p->Prec()) + "\r\n-\r\n-";
+    }
+    return QString::fromStdString(s);
+}
+
+bool TScaleStatFrm::CellWithin(int col, int row) const
+{
+    if (!FScale || row < 1 || row > FScale->Count())
+        return false;
+    const TPointValue d = FScale->PointResiduals(row - 1);
+    return col == 0 ? std::fabs(d.Time) <= TScale::kTimeTolerance : std::fabs(d.Prec) <= TScale::kPrecTolerance;
+}
+
+void TScaleStatFrm::SelectAll() { Grid->selectAll(); }
+
+void TScaleStatFrm::CopyCells()
+{
+    const QList<QTableWidgetSelectionRange> ranges = Grid->selectedRanges();
+    int left, top, right, bottom;
+    if (ranges.isEmpty()) {
+        if (Grid->currentRow() < 0)
+            return;
+        left = right = std::max(0, Grid->currentColumn());
+        top = bottom = Grid->currentRow();
+    } else {
+        left = ranges.front().leftColumn();
+        right = ranges.front().rightColumn();
+        top = ranges.front().topRow();
+        bottom = ranges.front().bottomRow();
+        for (const auto& r : ranges) {
+            left = std::min(left, r.leftColumn());
+            right = std::max(right, r.rightColumn());
+            top = std::min(top, r.topRow());
+            bottom = std::max(bottom, r.bottomRow());
+        }
+    }
+    QString text;
+    for (int r = top; r <= bottom; ++r) {
+        QString line = CellText(left, r);
+        for (int c = left + 1; c <= right; ++c)
+            line += QLatin1Char('\t') + CellText(c, r);
+        text += line + QStringLiteral("\r\n");
+    }
+    if (!text.isEmpty())
+        Clipboard().SetText(text);
+}
+
+} // namespace rs
