@@ -46,5 +46,18 @@ int main(int argc, char** argv)
         c.SetKind(2);
         save(c, "absent.pvd");
     }
+    // Text readers: a selector byte, then the text.
+    const std::string txt = root + "/textfiles/";
+    std::filesystem::create_directories(txt);
+    auto seed = [&](const char* name, char selector, const std::string& text) {
+        std::ofstream(txt + name, std::ios::binary) << selector << text;
+    };
+    seed("sets", 0, "Padr\xE3o\r\n 7.5   0.0\r\n12.0  10.0\r\n  -1    -1\r\n\r\n");
+    seed("stations", 1, "12345678 = S\xE3o Paulo\r\n87654321=Santos\r\nnoequals\r\n");
+    seed("ini", 2, "[Cores do Gr\xE1" "fico]\r\nFundo=$FFFFFF\r\nGrade=abc\r\n[Mesa]\r\nBot\xE3oInserir=1\r\n");
+    seed("days", 3, "2 6 14-19 21 25-27 30");
+    seed("coord", 4, "15,5; 8.25");
+    seed("number", 5, "-1,5e3");
+    seed("date", 6, "29/02/2000");
     return 0;
 }
