@@ -10,9 +10,9 @@
 
 namespace rs {
 
-QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor QtColorOf(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+TColor TColorOf(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
 int PointsToPixels(int pointSize) { return int(std::lround(pointSize * 96.0 / 72.0)); }
 
@@ -40,7 +40,7 @@ void TQtCanvas::SetPen(TColor color, int width)
 {
     FPenColor = color;
     FPenWidth = std::max(1, width);
-    QPen pen(ToQColor(color));
+    QPen pen(QtColorOf(color));
     pen.setWidth(FPenWidth);
     // GDI lines leave out their last pixel and have no caps.
     pen.setCapStyle(Qt::FlatCap);
@@ -74,7 +74,7 @@ void TQtCanvas::FrameRect(const TRect& r)
 void TQtCanvas::FillRect(const TRect& r, TColor color)
 {
     if (!r.IsEmpty())
-        FPainter.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(color));
+        FPainter.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), QtColorOf(color));
 }
 
 void TQtCanvas::SetFont(const std::string& family, int pointSize, TColor color)
@@ -82,7 +82,7 @@ void TQtCanvas::SetFont(const std::string& family, int pointSize, TColor color)
     FFont.setFamily(QString::fromStdString(family));
     // A zero size is the smallest readable one rather than no text at all.
     FFont.setPixelSize(std::max(1, PointsToPixels(pointSize)));
-    FFontColor = ToQColor(color);
+    FFontColor = QtColorOf(color);
     FMetrics.reset();
 }
 

@@ -14,8 +14,8 @@
 
 namespace rs {
 
-QColor ToQColor(TColor c);
-TColor FromQColor(const QColor& c);
+QColor QtColorOf(TColor c);
+TColor TColorOf(const QColor& c);
 int PointsToPixels(int pointSize); // at 96 dpi
 
 class TQtCanvas : public TCanvas

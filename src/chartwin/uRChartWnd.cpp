@@ -3,7 +3,7 @@
 #include "chartwin/DrawBox.h"
 #include "chartwin/Pictures.h"
 #include "chartwin/QtCanvas.h"
-#include "chartwin/uRChartWndPrefs.h"
+#include "shell/uOptions.h"
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
 #include "common/uGlobal.h"
@@ -227,7 +227,7 @@ void TRChartFrm::BuildControls()
 
     FBox = new TDrawBox;
     FBox->setCursor(Qt::CrossCursor);
-    FBox->SetColor(ToQColor(ChartColors().Background));
+    FBox->SetColor(QtColorOf(ChartColors().Background));
     FBox->resize(kBaseWidth, kBaseHeight);
     FSBox->setWidget(FBox);
 
@@ -327,11 +327,11 @@ void TRChartFrm::UpdateInfo()
 
 void TRChartFrm::RefreshAfterPreferences()
 {
-    const QString undo = QStringLiteral("Desfa&zer Último Ponto <b%1>").arg(wnd::DeleteButton() + 1);
+    const QString undo = QStringLiteral("Desfa&zer Último Ponto <b%1>").arg(Options().DeleteButton() + 1);
     mnUndoLast->setText(undo);
     mnUndoLastPt->setText(undo);
-    cmdSpill->setText(QStringLiteral("Sinalizar &Transbordamento <b%1>").arg(wnd::OverflowButton() + 1));
-    FBox->SetColor(ToQColor(ChartColors().Background));
+    cmdSpill->setText(QStringLiteral("Sinalizar &Transbordamento <b%1>").arg(Options().OverflowButton() + 1));
+    FBox->SetColor(QtColorOf(ChartColors().Background));
     FBox->update();
 }
 

@@ -5,6 +5,7 @@
 
 #include "chartwin/DrawBox.h"
 #include "tablet/Tablet.h"
+#include "tablet/ui/TabletBinding.h"
 
 #include <QLabel>
 #include <QScrollArea>
@@ -29,8 +30,8 @@ void TRChartFrm::CreateTablet()
         if (FDoc)
             FDoc->Scale().TabletRect = TabletContextRect();
     };
-    // The window identifies the context; packets come back through the component.
-    FTablet->Loaded(TWindowId(reinterpret_cast<quintptr>(this)));
+    // The window exists by now, so the component opens its context at once.
+    BindTablet(*FTablet, this);
 }
 
 void TRChartFrm::DestroyTablet()
@@ -41,13 +42,13 @@ void TRChartFrm::DestroyTablet()
         FTablet->OnConfirmClick = nullptr;
         FTablet->OnButtonClick = nullptr;
         FTablet->OnContextChange = nullptr;
-        FTablet->WindowDestroyed();
     }
     FTablet.reset();
 }
 
 void TRChartFrm::TabletFocused()
 {
+    // An activated window takes the packets, as when it gets the keyboard focus.
     if (FTablet)
         FTablet->WindowFocused();
 }

@@ -10,6 +10,7 @@
 #include "shell/ui/uMainStatus.h"
 #include "shell/ui/uMainZoomBox.h"
 #include "tablet/Tablet.h"
+#include "tablet/ui/TabletBinding.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -157,7 +158,7 @@ void TMainFrm::CreateTablet()
         if (t->Mode() == moRelative)
             canSwap = false;
     };
-    FTablet->Loaded(TWindowId(reinterpret_cast<quintptr>(this)));
+    BindTablet(*FTablet, this);
 }
 
 void TMainFrm::UpdateSwapCaption()
@@ -177,8 +178,6 @@ bool TMainFrm::event(QEvent* e)
             FActivatedOnce = true;
             QMetaObject::invokeMethod(this, &TMainFrm::FirstActivation, Qt::QueuedConnection);
         }
-        if (FTablet)
-            FTablet->WindowFocused();
         break;
     default: break;
     }
