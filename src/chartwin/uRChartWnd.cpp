@@ -3,6 +3,7 @@
 #include "chartwin/DrawBox.h"
 #include "chartwin/Pictures.h"
 #include "chartwin/QtCanvas.h"
+#include "chartwin/SnapCursor.h"
 #include "shell/uOptions.h"
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
@@ -250,11 +251,10 @@ void TRChartFrm::BuildControls()
     FimgMouse->installEventFilter(this);
 
     // The tablet cursor sprite starts out of sight, left of the drawing.
-    FtabCursor = new QLabel(FBox);
-    FtabCursor->setPixmap(Picture(kPicTabCursor, {21, 21}, Qt::red));
-    FtabCursor->resize(21, 21);
-    FtabCursor->setAttribute(Qt::WA_TransparentForMouseEvents);
-    FCursorHotSpot = {kTabCursorHotX, kTabCursorHotY};
+    FtabCursor = new TSnapCursor(FBox);
+    FtabCursor->SetBitMap(Picture(kPicTabCursor, {21, 21}, Qt::red).toImage());
+    FtabCursor->SetHotSpot(QPoint(kTabCursorHotX, kTabCursorHotY));
+    FtabCursor->SetTransparent(true);
     FtabCursor->move(-FtabCursor->width() - 10, 0);
     FtabCursor->hide();
 

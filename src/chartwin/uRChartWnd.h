@@ -24,6 +24,7 @@ class QScrollArea;
 namespace rs {
 
 class TDrawBox;
+class TSnapCursor;
 class TRChartFrm;
 class TTablet;
 
@@ -90,6 +91,7 @@ public:
     TDrawBox* Box() const { return FBox; }
     QScrollArea* SBox() const { return FSBox; }
     QLabel* IdLabel() const { return FlbId; }
+    TSnapCursor* TabCursor() const { return FtabCursor; }
 
     // The menus merged into the main menu bar while this window is active.
     QList<QMenu*> Menus() const;
@@ -220,6 +222,10 @@ private:
     // Tablet clicks (the digitizing commands).
     void TabletConfirmClick(const TPoint& down, const TPoint& up, bool& confirm);
     void TabletButtonClick(int button, int x, int y);
+    // The curve's side of the tablet clicks in state 3 (uRChartWndDig.cpp).
+    void DigButtonClick(int button, int x, int y);
+    void ScrollPointIntoView(const TDigPoint* point);
+    void CurveMarksChanged();
     // The scale's side of the tablet clicks in state 2 (uRChartWndScale.cpp).
     void ScaleConfirmClick(const TPoint& down, const TPoint& up, bool& confirm);
     void ScaleButtonClick(int button, int x, int y);
@@ -235,8 +241,7 @@ private:
     QLabel* FlbId = nullptr;
     QLabel* FimgCursor = nullptr;
     QLabel* FimgMouse = nullptr;
-    QLabel* FtabCursor = nullptr;
-    QPoint FCursorHotSpot{10, 10};
+    TSnapCursor* FtabCursor = nullptr;
     double FZoom = 0;
     bool FEntryLock = false;
     bool FShowCtrlPt = false;

@@ -5,6 +5,7 @@
 #include "chartwin/uRChartWnd.h"
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/SnapCursor.h"
 #include "chartwin/uRChartWndServices.h"
 #include "scale/ui/uMsgPt.h"
 #include "scale/ui/uReadCtrlPt.h"
@@ -94,7 +95,7 @@ bool TRChartFrm::AddCtrlPoint(int x, int y)
     {
         TEntryLockGuard lock(this);
         FSBox->ensureWidgetVisible(FtabCursor);
-        const QPoint cursor = FtabCursor->mapToGlobal(FCursorHotSpot);
+        const QPoint cursor = FtabCursor->mapToGlobal(QPoint(FtabCursor->HotSpotX(), FtabCursor->HotSpotY()));
         ok = CtrlPtCoord()->Execute(*FDoc, cursor, time, prec);
     }
     if (!ok || FDoc->State() != DefiningScale)

@@ -3,6 +3,7 @@
 #include "chartwin/uRChartWnd.h"
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/SnapCursor.h"
 #include "common/Utils.h"
 #include "common/uTimeHelpers.h"
 
@@ -158,7 +159,7 @@ void TRChartFrm::BoxMouseMove(QPoint pos)
 
 void TRChartFrm::MoveTabletCursor(int x, int y)
 {
-    FtabCursor->move(x - FCursorHotSpot.x(), y - FCursorHotSpot.y());
+    FtabCursor->SetPos(QPoint(x, y));
 }
 
 void TRChartFrm::TabletSwapped()

@@ -2,6 +2,7 @@
 // information line, closing and the module operations.
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/SnapCursor.h"
 #include "chartwin/uRChartWnd.h"
 #include "common/ui/MessageService.h"
 #include "shell/uOptions.h"
@@ -411,11 +412,8 @@ private slots:
         TRChartFrm* w = NewChartWindow(Info(dir));
         QVERIFY(w->Tablet()->Connected());
         QCOMPARE(w->Doc().Scale().TabletRect, w->Tablet()->ContextRect());
-        QLabel* sprite = nullptr;
-        for (QLabel* l : w->Box()->findChildren<QLabel*>())
-            if (l->size() == QSize(21, 21))
-                sprite = l;
-        QVERIFY(sprite);
+        TSnapCursor* sprite = w->TabCursor();
+        QCOMPARE(sprite->size(), QSize(21, 21));
         QVERIFY(!sprite->isVisibleTo(w));
         w->SetTabletMode(0);
         QVERIFY(sprite->isVisibleTo(w));
@@ -423,7 +421,8 @@ private slots:
         driver.Send(0, 12000, 9000);
         double px = 0, py = 0;
         w->Doc().Scale().CursorPixel(12000, 9000, px, py);
-        QCOMPARE(sprite->pos() + QPoint(10, 10), QPoint(int(std::lround(px)), int(std::lround(py))));
+        QCOMPARE(sprite->Pos(), QPoint(int(std::lround(px)), int(std::lround(py))));
+        QCOMPARE(sprite->pos(), sprite->Pos() - QPoint(10, 10));
         // A double click on the mode icon swaps the mode; the entry lock stops moves.
         QLabel* icon = nullptr;
         for (QLabel* l : w->Box()->findChildren<QLabel*>())
