@@ -5,6 +5,7 @@
 // cursor read-out, the information line and closing with the save prompt.
 // Also the registry of open chart windows and the active one.
 
+#include "chartwin/SnapCursor.h"
 #include "document/uRChart.h"
 
 #include <QMdiSubWindow>
@@ -24,7 +25,6 @@ class QScrollArea;
 namespace rs {
 
 class TDrawBox;
-class TSnapCursor;
 class TRChartFrm;
 class TTablet;
 
