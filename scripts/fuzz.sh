@@ -5,8 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-60}
 dir=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DRS_BUILD_FUZZ=ON -DRS_BUILD_GUI=OFF -DRS_BUILD_TESTS=OFF >/dev/null
+# Reuses the sanitizer build of the test run when there is one.
+if [ ! -f "$dir/CMakeCache.txt" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DRS_BUILD_FUZZ=ON -DRS_BUILD_GUI=OFF -DRS_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$dir" -j"$(nproc)"
 corpus="$dir/corpus"
 "$dir/fuzz/fuzz_seeds" "$corpus"
