@@ -173,13 +173,13 @@ void TTabletSurface::TrackPointer(QPointF widgetPos)
     emit pointerChanged();
 }
 
-void TTabletSurface::SendPacket()
+void TTabletSurface::SendPacket(bool release)
 {
     const std::uint32_t buttons = Buttons();
     QPoint at;
     if (FPointer) {
         at = *FPointer;
-    } else if (buttons != 0) {
+    } else if (buttons != 0 || release) {
         // Off the area with a button held: the edge position, so that the
         // release still arrives.
         const QPointF c = WidgetToCounts(FPointerWidget + QPointF(0.5, 0.5));
@@ -209,7 +209,7 @@ bool TTabletSurface::HandleKey(int key, bool press, bool autoRepeat)
         return false;
     if (!autoRepeat) {
         FKeyButtons &= ~bit;
-        SendPacket();
+        SendPacket(true);
     }
     return true;
 }
@@ -254,7 +254,7 @@ void TTabletSurface::mouseReleaseEvent(QMouseEvent* e)
     const std::uint32_t bit = ButtonBitOf(e->button());
     if (bit && (FMouseButtons & bit)) {
         FMouseButtons &= ~bit;
-        SendPacket();
+        SendPacket(true);
     }
     if (FPanning && !(e->buttons() & (Qt::LeftButton | Qt::MiddleButton))) {
         FPanning = false;
@@ -323,7 +323,7 @@ void TTabletSurface::ReleaseKeys()
     if (FKeyButtons == 0)
         return;
     FKeyButtons = 0;
-    SendPacket();
+    SendPacket(true);
 }
 
 void TTabletSurface::resizeEvent(QResizeEvent* e)

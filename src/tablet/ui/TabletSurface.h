@@ -106,8 +106,8 @@ private:
     static std::uint32_t ButtonBitOf(Qt::MouseButton b);
     void TrackPointer(QPointF widgetPos);
     // Sends the current buttons at the pointer's position (clamped into the
-    // area while a button is held, so a release is never lost).
-    void SendPacket();
+    // area while a button is held or released, so a release is never lost).
+    void SendPacket(bool release = false);
     void ClampView();
 
     TEmulatedTabletDriver& FDriver;
