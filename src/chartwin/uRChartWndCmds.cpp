@@ -40,22 +40,12 @@ void TRChartFrm::TabletButtonClick(int button, int x, int y)
         return;
     if (FDoc->State() == DefiningScale)
         ScaleButtonClick(button, x, y);
+    else if (FDoc->State() == Digitizing)
+        DigButtonClick(button, x, y);
 }
 
 // The "&Escala" commands are in uRChartWndScale.cpp.
 
-// --- "&Digitalização" -------------------------------------------------------------
-
-void TRChartFrm::mnDigCurveClick() {}
-void TRChartFrm::mnSpillClick() {}
-void TRChartFrm::mnAddFailClick() {}
-void TRChartFrm::mnEndDigitClick() {}
-void TRChartFrm::mnShowValuesClick() {}
-void TRChartFrm::mnAddToEndClick() {}
-void TRChartFrm::mnRoundToZeroClick() {}
-void TRChartFrm::mnSelNextClick() {}
-void TRChartFrm::mnSelPrevClick() {}
-void TRChartFrm::mnUndoLastClick() {}
-void TRChartFrm::mnDelSelPtClick() {}
+// The "&Digitalização" commands are in uRChartWndDig.cpp.
 
 } // namespace rs

@@ -1,0 +1,86 @@
+#pragma once
+// TResultFrm, "Pontos Digitalizados": the one floating window that lists the
+// points of the active chart window's curve with their accumulated values,
+// follows the curve's selection both ways and copies blocks of cells; its
+// second page shows the maximum intensities of the same chart and exports
+// the series or the maxima as CSV.
+
+#include "chartwin/uRChartWnd.h"
+#include "chartwin/EnhGrid.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QTabWidget;
+class QTableWidget;
+
+namespace rs {
+
+class TResultFrm : public QWidget, public TToolWindow
+{
+    Q_OBJECT
+public:
+    explicit TResultFrm(QWidget* parent = nullptr);
+    ~TResultFrm() override;
+
+    // Attaches to the active chart window's curve and shows it again; closes with none.
+    void Reload();
+    bool ToolVisible() const override { return isVisible(); }
+    void SetToolVisible(bool visible) override;
+    void ReloadTool() override { Reload(); }
+
+    TEnhDrawGrid* Grid() const { return FGrid; }
+    QString PanelText(int index) const;
+    int CurrentRow() const { return FCurrentRow; }
+    void MakeCurrent(int row);
+    QString CellText(int col, int row) const;
+
+    QTabWidget* Pages() const { return FPages; }
+    QTableWidget* MaxGrid() const { return FMaxGrid; }
+    QString MaxStatusText() const;
+    // The CSV files of the maxima page; false when cancelled or not written.
+    bool ExportMaxima();
+    bool ExportSeries(int stepMinutes = 5);
+
+    QAction* mnSelectAll = nullptr;
+    QAction* mnCopyCells = nullptr;
+
+public slots:
+    void mnSelectAllClick();
+    void mnCopyCellsClick();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void Attach(TRChart* doc);
+    void Detach();
+    void CurveChanged();
+    void CurveSelected();
+    void RefreshStatus();
+    void RefreshMaxima();
+    void DrawCell(QPainter& p, int col, int row, const QRect& rect);
+    void GridMouseDown(const QPoint& pos);
+    void GridMouseUp(const QPoint& pos);
+    bool WriteCsv(const QString& title, const QString& suggested, const std::string& text);
+
+    QTabWidget* FPages = nullptr;
+    TEnhDrawGrid* FGrid = nullptr;
+    QLabel* FPanels[4] = {};
+    QTableWidget* FMaxGrid = nullptr;
+    QLabel* FMaxStatus = nullptr;
+    QPixmap FArrow;
+    TRChart* FDoc = nullptr;
+    int FCurrentRow = 0;
+    int FEnteredRow = 0;
+    int FDownCol = -1, FDownRow = -1;
+    bool FPlaced = false;
+};
+
+// The one results window, created at its first use.
+TResultFrm* ResultFrm();
+
+} // namespace rs
