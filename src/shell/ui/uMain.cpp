@@ -6,7 +6,11 @@
 #include "document/ui/uPropertyDlg.h"
 #include "shell/uLastFiles.h"
 #include "shell/uOptions.h"
+#include "shell/ui/uAbout.h"
+#include "shell/ui/uDataFolderDlg.h"
 #include "shell/ui/uMainSplash.h"
+#include "shell/ui/uOptionsDlg.h"
+#include "shell/ui/uSupport.h"
 #include "shell/ui/uMainStatus.h"
 #include "shell/ui/uMainZoomBox.h"
 #include "tablet/Tablet.h"
@@ -115,16 +119,19 @@ void TMainFrm::CreateForms()
 {
     FPropertyDlg = new TPropertyDlg(this);
     FForms.push_back(FPropertyDlg);
-    // The data folder: the first recent one that still exists, else the program's folder.
-    if (DataFolder().empty()) {
-        std::string folder = AppPath();
-        for (const std::string& f : OpenIni().ReadSectionValues(ini::kSecRecentDataFolders))
-            if (!f.empty() && DirectoryExists(f)) {
-                folder = f;
-                break;
-            }
-        SetDataFolder(folder);
-    }
+    // The data folder dialog establishes the data folder (where the open dialog starts too).
+    auto* dataFolderDlg = new TDataFolderDlg(IniFileName(), AppPath(), this);
+    FForms.push_back(dataFolderDlg);
+    if (!Windows.DataFolder)
+        Windows.DataFolder = [dlg = QPointer<TDataFolderDlg>(dataFolderDlg)](std::string& folder) {
+            return dlg && dlg->Execute(folder);
+        };
+    if (!Windows.Preferences)
+        Windows.Preferences = [this] { return TOptionsDlg::Execute(this); };
+    if (!Windows.Support)
+        Windows.Support = [this] { TSupportDlg::Execute(this); };
+    if (!Windows.About)
+        Windows.About = [this] { TAbout::Execute(this); };
 }
 
 void TMainFrm::LoadSettings()
