@@ -38,6 +38,8 @@ void TRChartFrm::DigButtonClick(int button, int x, int y)
         mnUndoLastClick();
     else if (button == o.OverflowButton())
         mnSpillClick();
+    // The tool bar's buttons follow the curve at once, not only when a menu opens.
+    UpdateActions();
 }
 
 void TRChartFrm::ScrollPointIntoView(const TDigPoint* point)

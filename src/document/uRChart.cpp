@@ -225,7 +225,9 @@ bool TRChart::AddPointAt(int x, int y, bool shiftDown, bool ctrlDown)
 bool TRChart::CanAddSpill() const
 {
     const TDigPoint* last = FCurve->Last();
-    return last && last->Prec() >= kOverflowThreshold && last->Time() < Info.Hour + 24.0;
+    // A reading taken on the 5 mm line comes back from the scale's fit a hair
+    // below it: allow for the rounding of that fit.
+    return last && last->Prec() >= kOverflowThreshold - 1e-6 && last->Time() < Info.Hour + 24.0;
 }
 
 bool TRChart::AddSpill()
