@@ -49,6 +49,7 @@ TSupportDlg::TSupportDlg(QWidget* parent) : QDialog(parent)
     meText = new QPlainTextEdit(this);
     meText->setReadOnly(true);
     meText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    meText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(14);
     meText->setFont(arial);
