@@ -24,3 +24,4 @@ ctest --test-dir build-fuzz --output-on-failure -j"$jobs" --timeout 600
 
 echo "== fuzzing"
 bash scripts/fuzz.sh "${RS_FUZZ_SECONDS:-60}"
+if [ -f scripts/wintab-tests.sh ]; then bash scripts/wintab-tests.sh; fi

@@ -46,6 +46,7 @@ struct TState
     ULONG64 NextHandle;
     UINT NextSerial;
     int PacketBufferZero;
+    UINT LastPacketSize;
 };
 
 wtd::TScript DefaultScript()
@@ -74,6 +75,7 @@ void Reset()
     s.NextHandle = s.Script.HandleBase;
     s.NextSerial = 1;
     s.PacketBufferZero = -1;
+    s.LastPacketSize = 0;
 }
 
 struct TInit
@@ -246,7 +248,11 @@ WTD_EXPORT BOOL WINAPI WTPacket(HCTX h, UINT serial, LPVOID pkt)
         if (it != c->Queue.end()) {
             unsigned char buf[64] = {};
             const UINT n = BuildPacket(*c, *it, buf);
-            std::memcpy(pkt, buf, n);
+            // WinTab writes the whole packet; the program's buffer holds 20
+            // bytes, so a longer packet is cut there and shows as wrong values
+            // in the test instead of a smashed stack.
+            s.LastPacketSize = n;
+            std::memcpy(pkt, buf, std::min<UINT>(n, 20));
             // The packet and all older ones leave the queue.
             c->Queue.erase(c->Queue.begin(), it + 1);
             ok = TRUE;
@@ -398,6 +404,8 @@ WTD_EXPORT BOOL WINAPI WtdChangeArea(HCTX h, LONG extX, LONG extY)
 }
 
 WTD_EXPORT int WINAPI WtdPacketBufferZero() { return State().PacketBufferZero; }
+
+WTD_EXPORT UINT WINAPI WtdLastPacketSize() { return State().LastPacketSize; }
 
 WTD_EXPORT BOOL WINAPI WtdIsOpen(HCTX h) { return Find(h) != nullptr; }
 

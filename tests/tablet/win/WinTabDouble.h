@@ -54,6 +54,8 @@ using ChangeAreaFn = BOOL(WINAPI*)(HCTX ctx, LONG extX, LONG extY);
 // 1 when the buffer of the last WTPacket call held 20 zero bytes on entry,
 // 0 when not, -1 before any call.
 using PacketBufferZeroFn = int(WINAPI*)();
+// Bytes the last packet handed out by WTPacket had (before any cut at 20).
+using LastPacketSizeFn = UINT(WINAPI*)();
 using IsOpenFn = BOOL(WINAPI*)(HCTX ctx);
 using IsEnabledFn = BOOL(WINAPI*)(HCTX ctx);
 using TopFn = HCTX(WINAPI*)();

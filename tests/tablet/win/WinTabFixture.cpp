@@ -102,6 +102,7 @@ void TFixture::BindDouble()
     FSend = Get<wtd::SendFn>(m, "WtdSend");
     FChangeArea = Get<wtd::ChangeAreaFn>(m, "WtdChangeArea");
     FPacketBufferZero = Get<wtd::PacketBufferZeroFn>(m, "WtdPacketBufferZero");
+    FLastPacketSize = Get<wtd::LastPacketSizeFn>(m, "WtdLastPacketSize");
     FIsOpen = Get<wtd::IsOpenFn>(m, "WtdIsOpen");
     FIsEnabled = Get<wtd::IsEnabledFn>(m, "WtdIsEnabled");
     FTop = Get<wtd::TopFn>(m, "WtdTop");

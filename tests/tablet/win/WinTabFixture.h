@@ -71,6 +71,7 @@ public:
     wtd::SendFn FSend = nullptr;
     wtd::ChangeAreaFn FChangeArea = nullptr;
     wtd::PacketBufferZeroFn FPacketBufferZero = nullptr;
+    wtd::LastPacketSizeFn FLastPacketSize = nullptr;
     wtd::IsOpenFn FIsOpen = nullptr;
     wtd::IsEnabledFn FIsEnabled = nullptr;
     wtd::TopFn FTop = nullptr;

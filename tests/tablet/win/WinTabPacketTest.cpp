@@ -79,6 +79,7 @@ TEST_CASE(Packet_FetchedZeroFilledAndHandedOn)
     CHECK_EQ(packets[0].Ctx, reinterpret_cast<ULONG64>(h));
     CHECK_EQ(packets[0].Arg, LONG_PTR(serial));
     CHECK_EQ(f.FPacketBufferZero(), 1);
+    CHECK_EQ(f.FLastPacketSize(), 12u); // buttons, X, Y and nothing else
     CHECK_EQ(TFixture::PassedOn, 0); // WT_PACKET is not passed on
     CHECK(r.Tablet.CursorPos() == (TPoint{500, 600}));
     // Large coordinates and a negative one survive the 32-bit fields.
