@@ -85,6 +85,13 @@ QString DurationText(int minutes)
     return QStringLiteral("%1 min").arg(minutes);
 }
 
+// "dd/mm hh:mm": the year is the chart's, and the narrow window has no room for it.
+QString StartText(double date, double hours)
+{
+    const QString t = U(ChartTimeText(date, hours));
+    return t.size() >= 16 ? t.left(5) + t.mid(10) : t;
+}
+
 QLabel* Panel(QWidget* parent, int width)
 {
     auto* l = new QLabel(parent);
@@ -191,15 +198,19 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
     ml->setContentsMargins(0, 0, 0, 0);
     ml->setSpacing(2);
     FMaxGrid = new QTableWidget(0, 4, maxima);
-    FMaxGrid->setHorizontalHeaderLabels({QStringLiteral("Duração"), QStringLiteral("Altura (mm)"),
-                                         QStringLiteral("Intens. (mm/h)"), QStringLiteral("Início")});
+    FMaxGrid->setHorizontalHeaderLabels(
+        {QStringLiteral("Duração"), QStringLiteral("mm"), QStringLiteral("mm/h"), QStringLiteral("Início")});
+    const QString heads[4] = {QStringLiteral("Duração da janela"), QStringLiteral("Altura máxima (mm)"),
+                              QStringLiteral("Intensidade máxima (mm/h)"), QStringLiteral("Início da janela")};
+    for (int c = 0; c < 4; ++c)
+        FMaxGrid->horizontalHeaderItem(c)->setToolTip(heads[c]);
     FMaxGrid->verticalHeader()->hide();
     FMaxGrid->verticalHeader()->setDefaultSectionSize(19);
     FMaxGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FMaxGrid->horizontalHeader()->setStretchLastSection(true);
-    FMaxGrid->setColumnWidth(0, 56);
-    FMaxGrid->setColumnWidth(1, 70);
-    FMaxGrid->setColumnWidth(2, 84);
+    FMaxGrid->setColumnWidth(0, 54);
+    FMaxGrid->setColumnWidth(1, 44);
+    FMaxGrid->setColumnWidth(2, 44);
     ml->addWidget(FMaxGrid, 1);
     auto* row = new QHBoxLayout;
     FMaxStatus = Panel(maxima, 0);
@@ -439,7 +450,7 @@ void TResultFrm::RefreshMaxima()
         const QString cells[4] = {
             DurationText(m.Minutes), m.Valid ? U(FormatNum("%.2f", m.Depth)) : QStringLiteral("—"),
             m.Valid ? U(FormatNum("%.2f", m.Intensity)) : QStringLiteral("—"),
-            m.Valid ? U(ChartTimeText(FDoc->Info.Date, m.Start)) : QStringLiteral("sem registro")};
+            m.Valid ? StartText(FDoc->Info.Date, m.Start) : QStringLiteral("sem registro")};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setTextAlignment((c == 3 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
