@@ -5,8 +5,8 @@
 // still leaves the program running with the mouse.
 //
 // Use: one driver per process, registered with SetTabletDriver; the windows
-// that own contexts pass their messages to HandleWinTabMessage (the Qt build
-// does it from a native event filter), which hands WT_PACKET to the tablet
+// that own contexts pass their messages to HandleWinTabMessage (in the Qt
+// build, from a native event filter), which hands WT_PACKET to the tablet
 // component that opened the context. The driver sees windows only through
 // their handles: a component's window id is taken as the HWND unless a
 // resolver says otherwise (SetWindowResolver).
