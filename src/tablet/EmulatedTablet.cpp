@@ -18,7 +18,10 @@ bool TEmulatedTabletDriver::Load()
     return true;
 }
 
-void TEmulatedTabletDriver::Release() { FLoaded = false; }
+void TEmulatedTabletDriver::Release()
+{
+    FLoaded = false;
+}
 
 bool TEmulatedTabletDriver::DefaultContext(TTabletContextDesc& desc)
 {
@@ -38,12 +41,10 @@ bool TEmulatedTabletDriver::DefaultContext(TTabletContextDesc& desc)
 TTabletContext TEmulatedTabletDriver::Open(TWindowId window, const TTabletContextDesc& desc, bool enable,
                                            TTabletSink* sink)
 {
-    if (window == 0)
-        return 0;
+    if (window == 0) return 0;
     TContext c;
     c.Handle = FNextHandle++;
-    if (FNextHandle == 0)
-        FNextHandle = 1;
+    if (FNextHandle == 0) FNextHandle = 1;
     c.Window = window;
     c.Desc = desc;
     c.Enabled = enable;
@@ -55,9 +56,9 @@ TTabletContext TEmulatedTabletDriver::Open(TWindowId window, const TTabletContex
 
 bool TEmulatedTabletDriver::Close(TTabletContext ctx)
 {
-    auto it = std::find_if(FContexts.begin(), FContexts.end(), [ctx](const TContext& c) { return c.Handle == ctx; });
-    if (it == FContexts.end())
-        return false;
+    auto it = std::find_if(FContexts.begin(), FContexts.end(),
+                           [ctx](const TContext& c) { return c.Handle == ctx; });
+    if (it == FContexts.end()) return false;
     FContexts.erase(it);
     Changed();
     return true;
@@ -66,12 +67,10 @@ bool TEmulatedTabletDriver::Close(TTabletContext ctx)
 bool TEmulatedTabletDriver::Enable(TTabletContext ctx, bool enable)
 {
     TContext* c = Find(ctx);
-    if (!c)
-        return false;
+    if (!c) return false;
     if (c->Enabled != enable) {
         c->Enabled = enable;
-        if (!enable)
-            c->Queue.clear();
+        if (!enable) c->Queue.clear();
         Changed();
     }
     return true;
@@ -79,27 +78,25 @@ bool TEmulatedTabletDriver::Enable(TTabletContext ctx, bool enable)
 
 bool TEmulatedTabletDriver::Overlap(TTabletContext ctx, bool toTop)
 {
-    auto it = std::find_if(FContexts.begin(), FContexts.end(), [ctx](const TContext& c) { return c.Handle == ctx; });
-    if (it == FContexts.end())
-        return false;
+    auto it = std::find_if(FContexts.begin(), FContexts.end(),
+                           [ctx](const TContext& c) { return c.Handle == ctx; });
+    if (it == FContexts.end()) return false;
     const auto before = OverlapOrder();
     if (toTop)
         std::rotate(FContexts.begin(), it, it + 1);
     else
         std::rotate(it, it + 1, FContexts.end());
-    if (OverlapOrder() != before)
-        Changed();
+    if (OverlapOrder() != before) Changed();
     return true;
 }
 
 bool TEmulatedTabletDriver::Packet(TTabletContext ctx, std::uint32_t serial, TTabletPacket& packet)
 {
     TContext* c = Find(ctx);
-    if (!c)
-        return false;
-    auto it = std::find_if(c->Queue.begin(), c->Queue.end(), [serial](const auto& q) { return q.first == serial; });
-    if (it == c->Queue.end())
-        return false;
+    if (!c) return false;
+    auto it =
+        std::find_if(c->Queue.begin(), c->Queue.end(), [serial](const auto& q) { return q.first == serial; });
+    if (it == c->Queue.end()) return false;
     packet = it->second;
     // Fetching a packet discards it and every older one, as WTPacket does.
     c->Queue.erase(c->Queue.begin(), it + 1);
@@ -109,8 +106,7 @@ bool TEmulatedTabletDriver::Packet(TTabletContext ctx, std::uint32_t serial, TTa
 bool TEmulatedTabletDriver::GetContext(TTabletContext ctx, TTabletContextDesc& desc)
 {
     const TContext* c = Find(ctx);
-    if (!c)
-        return false;
+    if (!c) return false;
     desc = c->Desc;
     return true;
 }
@@ -119,32 +115,26 @@ void TEmulatedTabletDriver::SetArea(int widthCounts, int heightCounts)
 {
     widthCounts = std::max(widthCounts, 1);
     heightCounts = std::max(heightCounts, 1);
-    if (widthCounts == FWidth && heightCounts == FHeight)
-        return;
+    if (widthCounts == FWidth && heightCounts == FHeight) return;
     std::vector<std::pair<TTabletContext, TTabletSink*>> told;
     for (TContext& c : FContexts) {
         TTabletContextDesc& d = c.Desc;
-        if (d.OutExtX == d.InExtX)
-            d.OutExtX = widthCounts;
-        if (d.OutExtY == d.InExtY)
-            d.OutExtY = heightCounts;
+        if (d.OutExtX == d.InExtX) d.OutExtX = widthCounts;
+        if (d.OutExtY == d.InExtY) d.OutExtY = heightCounts;
         d.InOrgX = 0;
         d.InOrgY = 0;
         d.InExtX = widthCounts;
         d.InExtY = heightCounts;
         c.Queue.clear();
-        if (c.Sink)
-            told.emplace_back(c.Handle, c.Sink);
+        if (c.Sink) told.emplace_back(c.Handle, c.Sink);
     }
     FWidth = widthCounts;
     FHeight = heightCounts;
     // Owners may close or reopen contexts while being told: only handles are
     // kept across the calls.
     for (auto& [handle, sink] : told)
-        if (Find(handle))
-            sink->ContextChanged(handle);
-    if (OnAreaChange)
-        OnAreaChange();
+        if (Find(handle)) sink->ContextChanged(handle);
+    if (OnAreaChange) OnAreaChange();
 }
 
 TTabletContext TEmulatedTabletDriver::Deliver(std::uint32_t buttons, int x, int y)
@@ -156,12 +146,10 @@ TTabletContext TEmulatedTabletDriver::Deliver(std::uint32_t buttons, int x, int 
             c = &k;
             break;
         }
-    if (!c)
-        return 0;
+    if (!c) return 0;
     const TTabletContextDesc& d = c->Desc;
     auto map = [](int v, int inOrg, int inExt, int outOrg, int outExt) {
-        if (inExt == 0)
-            return outOrg;
+        if (inExt == 0) return outOrg;
         return int(outOrg + (std::int64_t(v) - inOrg) * outExt / inExt);
     };
     TTabletPacket p;
@@ -173,8 +161,7 @@ TTabletContext TEmulatedTabletDriver::Deliver(std::uint32_t buttons, int x, int 
     while (c->Queue.size() > kQueueSize)
         c->Queue.pop_front();
     const TTabletContext handle = c->Handle;
-    if (TTabletSink* sink = c->Sink)
-        sink->PacketReady(handle, serial);
+    if (TTabletSink* sink = c->Sink) sink->PacketReady(handle, serial);
     return handle;
 }
 
@@ -190,12 +177,14 @@ std::vector<TTabletContext> TEmulatedTabletDriver::OverlapOrder() const
 TTabletContext TEmulatedTabletDriver::TargetContext() const
 {
     for (const TContext& c : FContexts)
-        if (c.Enabled)
-            return c.Handle;
+        if (c.Enabled) return c.Handle;
     return 0;
 }
 
-bool TEmulatedTabletDriver::IsOpen(TTabletContext ctx) const { return Find(ctx) != nullptr; }
+bool TEmulatedTabletDriver::IsOpen(TTabletContext ctx) const
+{
+    return Find(ctx) != nullptr;
+}
 
 bool TEmulatedTabletDriver::IsEnabled(TTabletContext ctx) const
 {
@@ -218,23 +207,20 @@ bool TEmulatedTabletDriver::IsRelative(TTabletContext ctx) const
 TEmulatedTabletDriver::TContext* TEmulatedTabletDriver::Find(TTabletContext ctx)
 {
     for (TContext& c : FContexts)
-        if (c.Handle == ctx)
-            return &c;
+        if (c.Handle == ctx) return &c;
     return nullptr;
 }
 
 const TEmulatedTabletDriver::TContext* TEmulatedTabletDriver::Find(TTabletContext ctx) const
 {
     for (const TContext& c : FContexts)
-        if (c.Handle == ctx)
-            return &c;
+        if (c.Handle == ctx) return &c;
     return nullptr;
 }
 
 void TEmulatedTabletDriver::Changed()
 {
-    if (OnContextsChange)
-        OnContextsChange();
+    if (OnContextsChange) OnContextsChange();
 }
 
 } // namespace rs

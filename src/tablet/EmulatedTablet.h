@@ -17,7 +17,7 @@ namespace rs {
 
 class TEmulatedTabletDriver : public TTabletDriver
 {
-public:
+  public:
     TEmulatedTabletDriver(std::string name, int widthCounts, int heightCounts);
     ~TEmulatedTabletDriver() override;
 
@@ -66,7 +66,7 @@ public:
 
     static constexpr std::size_t kQueueSize = 32;
 
-private:
+  private:
     struct TContext
     {
         TTabletContext Handle = 0;

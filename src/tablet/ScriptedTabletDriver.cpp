@@ -41,8 +41,7 @@ void TScriptedTabletDriver::Release()
 bool TScriptedTabletDriver::DefaultContext(TTabletContextDesc& desc)
 {
     ++DefaultContextCalls;
-    if (!HasDefaultContext || !TEmulatedTabletDriver::DefaultContext(desc))
-        return false;
+    if (!HasDefaultContext || !TEmulatedTabletDriver::DefaultContext(desc)) return false;
     desc.InOrgX = desc.OutOrgX = OriginX;
     desc.InOrgY = desc.OutOrgY = OriginY;
     return true;
@@ -76,8 +75,7 @@ bool TScriptedTabletDriver::Overlap(TTabletContext ctx, bool toTop)
 
 bool TScriptedTabletDriver::Packet(TTabletContext ctx, std::uint32_t serial, TTabletPacket& packet)
 {
-    if (PacketFails)
-        return false;
+    if (PacketFails) return false;
     return TEmulatedTabletDriver::Packet(ctx, serial, packet);
 }
 

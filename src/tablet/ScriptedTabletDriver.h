@@ -11,7 +11,7 @@ namespace rs {
 
 class TScriptedTabletDriver : public TEmulatedTabletDriver
 {
-public:
+  public:
     // A 24 x 18 inch tablet at 1000 counts per inch unless told otherwise.
     explicit TScriptedTabletDriver(int widthCounts = 24000, int heightCounts = 18000);
 

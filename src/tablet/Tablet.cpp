@@ -43,8 +43,7 @@ void ResetTabletLibraryState()
 bool LoadTabletLibrary()
 {
     TLibraryState& s = Library();
-    if (s.Loaded)
-        return true;
+    if (s.Loaded) return true;
     TTabletDriver* driver = ActiveTabletDriver();
     s.Loaded = driver != nullptr && driver->Load();
     s.LoadFailed = !s.Loaded;
@@ -55,21 +54,34 @@ bool LoadTabletLibrary()
 void ReleaseTabletLibrary()
 {
     TLibraryState& s = Library();
-    if (!s.Loaded)
-        return;
-    if (s.LoadedDriver)
-        s.LoadedDriver->Release();
+    if (!s.Loaded) return;
+    if (s.LoadedDriver) s.LoadedDriver->Release();
     ResetTabletLibraryState();
 }
 
-bool TabletAvailable() { return Library().Loaded; }
-bool TabletLoadFailed() { return Library().LoadFailed; }
-int SwapButton() { return Library().SwapButton; }
-void SetSwapButton(int button) { Library().SwapButton = std::clamp(button, 0, 31); }
+bool TabletAvailable()
+{
+    return Library().Loaded;
+}
+bool TabletLoadFailed()
+{
+    return Library().LoadFailed;
+}
+int SwapButton()
+{
+    return Library().SwapButton;
+}
+void SetSwapButton(int button)
+{
+    Library().SwapButton = std::clamp(button, 0, 31);
+}
 
 // ---------------------------------------------------------------------------
 
-TTablet::TTablet() : FAlive(std::make_shared<bool>(true)) { Tablets().push_back(this); }
+TTablet::TTablet() : FAlive(std::make_shared<bool>(true))
+{
+    Tablets().push_back(this);
+}
 
 TTablet::~TTablet()
 {
@@ -83,22 +95,18 @@ TTablet::~TTablet()
 void TTablet::ForgetDriver(TTabletDriver* driver)
 {
     for (TTablet* t : Tablets()) {
-        if (t->FDriver != driver)
-            continue;
+        if (t->FDriver != driver) continue;
         t->FDriver = nullptr;
         t->FCtx = 0;
-        if (!t->FLoading)
-            t->FConnected = false;
+        if (!t->FLoading) t->FConnected = false;
     }
     TLibraryState& s = Library();
-    if (s.LoadedDriver == driver)
-        ResetTabletLibraryState();
+    if (s.LoadedDriver == driver) ResetTabletLibraryState();
 }
 
 void TTablet::SetConnected(bool value)
 {
-    if (value == FConnected)
-        return;
+    if (value == FConnected) return;
     if (FLoading) {
         FConnected = value;
         return;
@@ -111,35 +119,32 @@ void TTablet::SetConnected(bool value)
 
 void TTablet::SetEnabled(bool value)
 {
-    if (value == FEnabled)
-        return;
-    if (FCtx != 0 && FDriver)
-        FDriver->Enable(FCtx, value);
+    if (value == FEnabled) return;
+    if (FCtx != 0 && FDriver) FDriver->Enable(FCtx, value);
     FEnabled = value;
 }
 
 void TTablet::SetMode(TMode value)
 {
-    if (value == FMode)
-        return;
+    if (value == FMode) return;
     FMode = value;
-    if (FLoading)
-        return;
+    if (FLoading) return;
     auto alive = FAlive;
     if (FConnected) {
         CloseContext();
         OpenContext();
     }
-    if (*alive && OnSwapMode)
-        OnSwapMode(this);
+    if (*alive && OnSwapMode) OnSwapMode(this);
 }
 
-void TTablet::SwapMode() { SetMode(FMode == moRelative ? moAbsolute : moRelative); }
+void TTablet::SwapMode()
+{
+    SetMode(FMode == moRelative ? moAbsolute : moRelative);
+}
 
 TPoint TTablet::CursorPos() const
 {
-    if (FMode == moRelative)
-        return {-1, -1};
+    if (FMode == moRelative) return {-1, -1};
     return {FLastX, FLastY};
 }
 
@@ -151,12 +156,10 @@ void TTablet::Loaded(TWindowId window)
 
 void TTablet::BindWindow(TWindowId window)
 {
-    if (window == FWindow && (window == 0 || FHooked))
-        return;
+    if (window == FWindow && (window == 0 || FHooked)) return;
     FHooked = false;
     FWindow = window;
-    if (window == 0 || FLoading)
-        return;
+    if (window == 0 || FLoading) return;
     FHooked = true;
     if (FConnected) {
         CloseContext();
@@ -166,13 +169,14 @@ void TTablet::BindWindow(TWindowId window)
 
 void TTablet::WindowFocused()
 {
-    if (!FHooked)
-        return;
-    if (TabletAvailable() && FDriver && FCtx != 0)
-        FDriver->Overlap(FCtx, true);
+    if (!FHooked) return;
+    if (TabletAvailable() && FDriver && FCtx != 0) FDriver->Overlap(FCtx, true);
 }
 
-void TTablet::WindowDestroyed() { FHooked = false; }
+void TTablet::WindowDestroyed()
+{
+    FHooked = false;
+}
 
 // ---------------------------------------------------------------------------
 // Contexts
@@ -180,8 +184,7 @@ void TTablet::WindowDestroyed() { FHooked = false; }
 bool TTablet::OpenContext()
 {
     TLibraryState& lib = Library();
-    if (!lib.Loaded && !lib.LoadFailed)
-        LoadTabletLibrary();
+    if (!lib.Loaded && !lib.LoadFailed) LoadTabletLibrary();
     TTabletDriver* driver = lib.Loaded ? lib.LoadedDriver : nullptr;
     bool opened = false;
     if (driver && FCtx == 0 && FWindow != 0 && FHooked) {
@@ -204,8 +207,7 @@ bool TTablet::OpenContext()
                 driver->Enable(FCtx, FEnabled);
                 opened = true;
             }
-            if (opened && before != FContextRect && OnContextChange)
-                OnContextChange(this);
+            if (opened && before != FContextRect && OnContextChange) OnContextChange(this);
         }
     }
     FConnected = FCtx != 0;
@@ -233,15 +235,12 @@ void TTablet::SetContextRect(const TTabletContextDesc& desc)
 
 void TTablet::ContextChanged(TTabletContext ctx)
 {
-    if (ctx != FCtx || !FDriver)
-        return;
+    if (ctx != FCtx || !FDriver) return;
     TTabletContextDesc desc;
-    if (!FDriver->GetContext(ctx, desc))
-        return;
+    if (!FDriver->GetContext(ctx, desc)) return;
     const TRect before = FContextRect;
     SetContextRect(desc);
-    if (before != FContextRect && OnContextChange)
-        OnContextChange(this);
+    if (before != FContextRect && OnContextChange) OnContextChange(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -249,11 +248,9 @@ void TTablet::ContextChanged(TTabletContext ctx)
 
 void TTablet::PacketReady(TTabletContext ctx, std::uint32_t serial)
 {
-    if (!FHooked || !FDriver)
-        return;
+    if (!FHooked || !FDriver) return;
     TTabletPacket packet;
-    if (!FDriver->Packet(ctx, serial, packet))
-        return;
+    if (!FDriver->Packet(ctx, serial, packet)) return;
     HandlePacket(packet);
 }
 
@@ -262,12 +259,10 @@ void TTablet::HandlePacket(const TTabletPacket& packet)
     auto alive = FAlive;
     const int x = packet.X, y = packet.Y;
     const bool swapTransition = ButtonTransitions(packet.Buttons, x, y);
-    if (!*alive)
-        return;
+    if (!*alive) return;
     if (OnCursorMove && FMode == moAbsolute && !swapTransition && (x != FLastX || y != FLastY)) {
         OnCursorMove(this, packet.Buttons, x, y);
-        if (!*alive)
-            return;
+        if (!*alive) return;
     }
     FLastX = x;
     FLastY = y;
@@ -275,8 +270,7 @@ void TTablet::HandlePacket(const TTabletPacket& packet)
 
 bool TTablet::ButtonTransitions(TCurButtons buttons, int x, int y)
 {
-    if (buttons == FButtons)
-        return false;
+    if (buttons == FButtons) return false;
     const TCurButtons changed = buttons ^ FButtons;
     const auto button = TCurButton(std::countr_zero(changed));
     const bool isSwap = button == SwapButton();
@@ -301,32 +295,24 @@ void TTablet::ButtonUp(TCurButton button, TCurButtons buttons, int x, int y)
         SwapButtonReleased(x, y);
         return;
     }
-    if (FMode != moAbsolute)
-        return;
+    if (FMode != moAbsolute) return;
     auto alive = FAlive;
     if (OnButtonClick) {
         bool confirm = true;
-        if (OnConfirmClick)
-            OnConfirmClick(this, FPressPos, TPoint{x, y}, confirm);
-        if (!*alive)
-            return;
-        if (confirm && OnButtonClick)
-            OnButtonClick(this, button, buttons, x, y);
-        if (!*alive)
-            return;
+        if (OnConfirmClick) OnConfirmClick(this, FPressPos, TPoint{x, y}, confirm);
+        if (!*alive) return;
+        if (confirm && OnButtonClick) OnButtonClick(this, button, buttons, x, y);
+        if (!*alive) return;
     }
-    if (OnButtonUp)
-        OnButtonUp(this, button, buttons, x, y);
+    if (OnButtonUp) OnButtonUp(this, button, buttons, x, y);
 }
 
 void TTablet::SwapButtonReleased(int x, int y)
 {
     bool canSwap = true;
     auto alive = FAlive;
-    if (OnBeforeSwapMode)
-        OnBeforeSwapMode(this, x, y, canSwap);
-    if (*alive && canSwap)
-        SwapMode();
+    if (OnBeforeSwapMode) OnBeforeSwapMode(this, x, y, canSwap);
+    if (*alive && canSwap) SwapMode();
 }
 
 } // namespace rs

@@ -24,7 +24,10 @@ enum TMode : std::uint8_t { moAbsolute = 0, moRelative = 1 };
 using TCurButton = std::uint8_t;   // 0 ... 31
 using TCurButtons = std::uint32_t; // bit i set: button i is down
 
-inline constexpr TCurButtons ButtonBit(int button) { return TCurButtons(1) << (button & 31); }
+inline constexpr TCurButtons ButtonBit(int button)
+{
+    return TCurButtons(1) << (button & 31);
+}
 
 class TTablet;
 using TCursorMoveEvent = std::function<void(TTablet* Sender, TCurButtons Buttons, int X, int Y)>;
@@ -52,7 +55,7 @@ void SetSwapButton(int button); // clamped to 0 ... 31
 
 class TTablet : private TTabletSink
 {
-public:
+  public:
     TTablet();
     virtual ~TTablet();
     TTablet(const TTablet&) = delete;
@@ -73,7 +76,7 @@ public:
     TConfirmClickEvent OnConfirmClick; // may refuse a click
     TCurButtonEvent OnButtonClick;     // absolute mode only, not the swap button
     TBeforeSwapModeEvent OnBeforeSwapMode;
-    TTabletNotifyEvent OnSwapMode;     // the mode changed, by any means
+    TTabletNotifyEvent OnSwapMode; // the mode changed, by any means
     // The context rectangle changed while the context stayed open (the
     // virtual tablet got a new surface); a reopening also reports it when the
     // rectangle differs from the previous one.
@@ -106,13 +109,13 @@ public:
     // Used by the registry when a driver leaves the process.
     static void ForgetDriver(TTabletDriver* driver);
 
-protected:
+  protected:
     // Button transitions; may be overridden.
     virtual void ButtonDown(TCurButton button, TCurButtons buttons, int x, int y);
     virtual void ButtonUp(TCurButton button, TCurButtons buttons, int x, int y);
     virtual void SwapButtonReleased(int x, int y);
 
-private:
+  private:
     void PacketReady(TTabletContext ctx, std::uint32_t serial) override;
     void ContextChanged(TTabletContext ctx) override;
 

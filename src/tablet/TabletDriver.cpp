@@ -27,15 +27,13 @@ void ResetTabletLibraryState();
 TTabletDriver::~TTabletDriver()
 {
     TTablet::ForgetDriver(this);
-    if (Registry().Driver == this)
-        SetTabletDriver(nullptr);
+    if (Registry().Driver == this) SetTabletDriver(nullptr);
 }
 
 void SetTabletDriver(TTabletDriver* driver)
 {
     TRegistry& r = Registry();
-    if (r.Driver == driver)
-        return;
+    if (r.Driver == driver) return;
     r.Driver = driver;
     ResetTabletLibraryState();
 }
@@ -46,17 +44,22 @@ TTabletDriver* ActiveTabletDriver()
     return r.NoDriver ? nullptr : r.Driver;
 }
 
-TTabletDriver* RegisteredTabletDriver() { return Registry().Driver; }
+TTabletDriver* RegisteredTabletDriver()
+{
+    return Registry().Driver;
+}
 
 void SelectNoTabletDriver(bool none)
 {
     TRegistry& r = Registry();
-    if (r.NoDriver == none)
-        return;
+    if (r.NoDriver == none) return;
     r.NoDriver = none;
     ResetTabletLibraryState();
 }
 
-bool NoTabletDriverSelected() { return Registry().NoDriver; }
+bool NoTabletDriverSelected()
+{
+    return Registry().NoDriver;
+}
 
 } // namespace rs

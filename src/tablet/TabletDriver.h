@@ -16,7 +16,7 @@ using TWindowId = std::uintptr_t;
 using TTabletContext = std::uint32_t;
 
 // Context option bits, as WinTab defines them.
-inline constexpr std::uint32_t CXO_SYSTEM = 0x0001;   // the context moves the system pointer
+inline constexpr std::uint32_t CXO_SYSTEM = 0x0001; // the context moves the system pointer
 inline constexpr std::uint32_t CXO_PEN = 0x0002;
 inline constexpr std::uint32_t CXO_MESSAGES = 0x0004; // packets are announced to the window
 
@@ -45,20 +45,20 @@ struct TTabletPacket
 // The receiver of one context's notifications (the tablet component).
 class TTabletSink
 {
-public:
+  public:
     // A packet is queued for the context; fetch it with TTabletDriver::Packet.
     virtual void PacketReady(TTabletContext ctx, std::uint32_t serial) = 0;
     // The driver changed the context's input area (the virtual tablet's
     // surface was resized); read the new description with GetContext.
     virtual void ContextChanged(TTabletContext ctx) = 0;
 
-protected:
+  protected:
     ~TTabletSink() = default;
 };
 
 class TTabletDriver
 {
-public:
+  public:
     TTabletDriver() = default;
     TTabletDriver(const TTabletDriver&) = delete;
     TTabletDriver& operator=(const TTabletDriver&) = delete;

@@ -53,28 +53,22 @@ TPoint TTabletTestModel::MapToBox(const TRect& c, int x, int y, int w, int h)
     const std::int64_t dy = std::int64_t(c.bottom) - c.top;
     const std::int64_t px = dx != 0 ? (std::int64_t(x) - c.left) * w / dx : 0;
     const std::int64_t py = dy != 0 ? (std::int64_t(y) - c.top) * h / dy : 0;
-    auto clampInt = [](std::int64_t v) {
-        return int(v < -1000000 ? -1000000 : v > 1000000 ? 1000000 : v);
-    };
+    auto clampInt = [](std::int64_t v) { return int(v < -1000000 ? -1000000 : v > 1000000 ? 1000000 : v); };
     return {clampInt(px), clampInt(py)};
 }
 
 std::string TTabletTestModel::TaskName(int button) const
 {
-    if (button == FButtons.Insert)
-        return "(Inserir Ponto)";
-    if (button == FButtons.Delete)
-        return "(Excluir Ponto)";
-    if (button == FButtons.Overflow)
-        return "(Sinalizar Transbord.)";
+    if (button == FButtons.Insert) return "(Inserir Ponto)";
+    if (button == FButtons.Delete) return "(Excluir Ponto)";
+    if (button == FButtons.Overflow) return "(Sinalizar Transbord.)";
     return {};
 }
 
 void TTabletTestModel::CursorMove(int x, int y)
 {
     ++FMoves;
-    if (FMoves <= 2)
-        return;
+    if (FMoves <= 2) return;
     FInstructions = false;
     FSpritePos = MapToBox(FTablet.ContextRect(), x, y, FBoxW, FBoxH);
     FPosText = Format(kPosFormat, x, y);
@@ -85,8 +79,7 @@ void TTabletTestModel::ButtonPress(int button)
 {
     FButtonText = Format(kPressed, button + 1);
     const std::string task = TaskName(button);
-    if (!task.empty())
-        FButtonText += "\n" + task;
+    if (!task.empty()) FButtonText += "\n" + task;
     FTimer.Stop();
     Changed();
 }
@@ -116,8 +109,7 @@ void TTabletTestModel::TimerElapsed()
 
 void TTabletTestModel::Changed()
 {
-    if (OnChange)
-        OnChange();
+    if (OnChange) OnChange();
 }
 
 } // namespace rs

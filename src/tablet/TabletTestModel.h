@@ -24,7 +24,7 @@ struct TTaskButtonSet
 
 class TTabletTestModel
 {
-public:
+  public:
     static constexpr int kBoxWidth = 360;
     static constexpr int kBoxHeight = 240;
     static constexpr int kMessageMs = 2000;
@@ -67,7 +67,7 @@ public:
     void SwapRequested(); // the swap button was released
     void TimerElapsed();
 
-private:
+  private:
     void Changed();
 
     TTablet& FTablet;

@@ -8,7 +8,7 @@ namespace rs {
 
 class TOneShotTimer
 {
-public:
+  public:
     virtual ~TOneShotTimer() = default;
     // (Re)starts the timer; fire runs once, intervalMs later.
     virtual void Start(int intervalMs, std::function<void()> fire) = 0;
@@ -19,7 +19,7 @@ public:
 // A timer that fires only when told to.
 class TManualTimer : public TOneShotTimer
 {
-public:
+  public:
     void Start(int intervalMs, std::function<void()> fire) override
     {
         FInterval = intervalMs;
@@ -34,15 +34,13 @@ public:
     // Fires a running timer; false when it is not running.
     bool Fire()
     {
-        if (!FRunning)
-            return false;
+        if (!FRunning) return false;
         FRunning = false;
-        if (FFire)
-            FFire();
+        if (FFire) FFire();
         return true;
     }
 
-private:
+  private:
     std::function<void()> FFire;
     int FInterval = 0;
     int FStarts = 0;

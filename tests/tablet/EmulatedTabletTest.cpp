@@ -19,8 +19,7 @@ struct Sink : TTabletSink
     {
         Serials.push_back(serial);
         TTabletPacket p;
-        if (Fetch && Driver->Packet(ctx, serial, p))
-            Got.push_back(p);
+        if (Fetch && Driver->Packet(ctx, serial, p)) Got.push_back(p);
     }
     void ContextChanged(TTabletContext) override { ++Changes; }
 };

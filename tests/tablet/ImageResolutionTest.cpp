@@ -45,17 +45,16 @@ std::string Png(int ppmX, int ppmY, int unit, bool physBeforeData = true)
     BE32(phys, ppmX);
     BE32(phys, ppmY);
     phys += char(unit);
-    if (physBeforeData)
-        s += Chunk("pHYs", phys);
+    if (physBeforeData) s += Chunk("pHYs", phys);
     s += Chunk("IDAT", "xx");
-    if (!physBeforeData)
-        s += Chunk("pHYs", phys);
+    if (!physBeforeData) s += Chunk("pHYs", phys);
     s += Chunk("IEND", "");
     return s;
 }
 
 // A little-endian TIFF header and IFD with X/Y resolution and a unit.
-std::string Tiff(std::uint32_t xNum, std::uint32_t xDen, std::uint32_t yNum, std::uint32_t unit, bool bigEndian = false)
+std::string Tiff(std::uint32_t xNum, std::uint32_t xDen, std::uint32_t yNum, std::uint32_t unit,
+                 bool bigEndian = false)
 {
     std::string s;
     auto u16 = [&](std::uint32_t v) { bigEndian ? BE16(s, v) : LE16(s, v); };
@@ -79,7 +78,7 @@ TEST(ImageResolution, PngPhysInMetres)
     ASSERT_TRUE(ReadImageResolution(Png(11811, 23622, 1), r)); // 300 x 600 dpi
     EXPECT_NEAR(r.DpiX, 300, 0.01);
     EXPECT_NEAR(r.DpiY, 600, 0.01);
-    EXPECT_FALSE(ReadImageResolution(Png(11811, 11811, 0), r)); // aspect ratio only
+    EXPECT_FALSE(ReadImageResolution(Png(11811, 11811, 0), r));        // aspect ratio only
     EXPECT_FALSE(ReadImageResolution(Png(11811, 11811, 1, false), r)); // after the data: ignored
     EXPECT_FALSE(ReadImageResolution(Png(0, 0, 1), r));
 }

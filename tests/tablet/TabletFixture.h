@@ -15,7 +15,7 @@ namespace rs::test {
 
 class TabletFixture : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         SelectNoTabletDriver(false);
@@ -62,16 +62,14 @@ struct EventLog
         t.OnConfirmClick = [this](TTablet*, const TPoint& down, const TPoint& up, bool& confirm) {
             Lines.push_back("confirm " + std::to_string(down.x) + "," + std::to_string(down.y) + " " +
                             std::to_string(up.x) + "," + std::to_string(up.y));
-            if (RefuseClick)
-                confirm = false;
+            if (RefuseClick) confirm = false;
         };
         t.OnButtonClick = [this](TTablet*, TCurButton b, TCurButtons, int x, int y) {
             Lines.push_back("click " + std::to_string(b) + " " + std::to_string(x) + "," + std::to_string(y));
         };
         t.OnBeforeSwapMode = [this](TTablet*, int x, int y, bool& can) {
             Lines.push_back("beforeswap " + std::to_string(x) + "," + std::to_string(y));
-            if (RefuseSwap)
-                can = false;
+            if (RefuseSwap) can = false;
         };
         t.OnSwapMode = [this](TTablet* s) {
             Lines.push_back(s->Mode() == moAbsolute ? "swap abs" : "swap rel");

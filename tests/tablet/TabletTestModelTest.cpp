@@ -1,12 +1,12 @@
-#include "tablet/TabletFixture.h"
 #include "tablet/TabletTestModel.h"
+#include "tablet/TabletFixture.h"
 
 namespace rs::test {
 namespace {
 
 class TabletTestModelTest : public TabletFixture
 {
-protected:
+  protected:
     void SetUp() override
     {
         TabletFixture::SetUp();

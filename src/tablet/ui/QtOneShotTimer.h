@@ -9,13 +9,12 @@ namespace rs {
 
 class TQtOneShotTimer : public TOneShotTimer
 {
-public:
+  public:
     TQtOneShotTimer()
     {
         FTimer.setSingleShot(true);
         QObject::connect(&FTimer, &QTimer::timeout, [this] {
-            if (FFire)
-                FFire();
+            if (FFire) FFire();
         });
     }
     void Start(int intervalMs, std::function<void()> fire) override
@@ -26,7 +25,7 @@ public:
     void Stop() override { FTimer.stop(); }
     bool Running() const override { return FTimer.isActive(); }
 
-private:
+  private:
     QTimer FTimer;
     std::function<void()> FFire;
 };

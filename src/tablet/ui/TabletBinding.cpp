@@ -18,13 +18,11 @@ QHash<const QWidget*, TTabletBinding*>& Bindings()
 TTabletBinding::TTabletBinding(TTablet& tablet, QWidget* window)
     : QObject(window), FTablet(&tablet), FAlive(tablet.Lifetime()), FWindow(window), FKey(window)
 {
-    if (window)
-        Bindings().insert(window, this);
+    if (window) Bindings().insert(window, this);
     connect(qApp, &QApplication::focusChanged, this, &TTabletBinding::FocusChanged);
     if (window) {
         window->installEventFilter(this);
-        if (!window->isWindow() && window->window())
-            window->window()->installEventFilter(this);
+        if (!window->isWindow() && window->window()) window->window()->installEventFilter(this);
     }
     tablet.Loaded(WindowIdOf(window));
 }
@@ -32,10 +30,8 @@ TTabletBinding::TTabletBinding(TTablet& tablet, QWidget* window)
 TTabletBinding::~TTabletBinding()
 {
     auto it = Bindings().find(FKey);
-    if (it != Bindings().end() && it.value() == this)
-        Bindings().erase(it);
-    if (!FAlive.expired())
-        FTablet->WindowDestroyed();
+    if (it != Bindings().end() && it.value() == this) Bindings().erase(it);
+    if (!FAlive.expired()) FTablet->WindowDestroyed();
 }
 
 TWindowId TTabletBinding::WindowIdOf(const QWidget* window)
@@ -49,16 +45,14 @@ TTabletBinding* TTabletBinding::OwnerOf(const QWidget* w)
     const auto& map = Bindings();
     for (; w; w = w->parentWidget()) {
         auto it = map.constFind(w);
-        if (it != map.constEnd())
-            return it.value();
+        if (it != map.constEnd()) return it.value();
     }
     return nullptr;
 }
 
 void TTabletBinding::FocusChanged(QWidget* old, QWidget* now)
 {
-    if (OwnerOf(now) == this && OwnerOf(old) != this)
-        Focused();
+    if (OwnerOf(now) == this && OwnerOf(old) != this) Focused();
 }
 
 bool TTabletBinding::eventFilter(QObject* watched, QEvent* event)
@@ -75,8 +69,7 @@ bool TTabletBinding::eventFilter(QObject* watched, QEvent* event)
             }
             break;
         case QEvent::FocusIn:
-            if (watched == FWindow)
-                Focused();
+            if (watched == FWindow) Focused();
             break;
         default:
             break;
@@ -87,10 +80,12 @@ bool TTabletBinding::eventFilter(QObject* watched, QEvent* event)
 
 void TTabletBinding::Focused()
 {
-    if (!FAlive.expired())
-        FTablet->WindowFocused();
+    if (!FAlive.expired()) FTablet->WindowFocused();
 }
 
-TTabletBinding* BindTablet(TTablet& tablet, QWidget* window) { return new TTabletBinding(tablet, window); }
+TTabletBinding* BindTablet(TTablet& tablet, QWidget* window)
+{
+    return new TTabletBinding(tablet, window);
+}
 
 } // namespace rs

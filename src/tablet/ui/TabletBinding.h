@@ -18,7 +18,7 @@ namespace rs {
 class TTabletBinding : public QObject
 {
     Q_OBJECT
-public:
+  public:
     // The binding is a child of window and lives as long as it does; it is
     // safe for the component to die first.
     TTabletBinding(TTablet& tablet, QWidget* window);
@@ -28,10 +28,10 @@ public:
     // The opaque id the driver sees for a widget.
     static TWindowId WindowIdOf(const QWidget* window);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void FocusChanged(QWidget* old, QWidget* now);
     // The binding whose window holds w, the innermost one when bound windows
     // are nested (a chart window inside the main window).

@@ -11,7 +11,7 @@ class TTabletSurface;
 class TTabletLoupe : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     explicit TTabletLoupe(TTabletSurface* surface, QWidget* parent = nullptr);
 
     // Screen pixels per picture pixel (per 1/300 inch on the blank area).
@@ -20,11 +20,11 @@ public:
 
     QSize sizeHint() const override { return {180, 180}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
 
-private:
+  private:
     TTabletSurface* FSurface;
     int FMagnification = 8;
 };

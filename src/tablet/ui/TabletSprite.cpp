@@ -11,8 +11,7 @@ namespace {
 QPixmap SpritePicture()
 {
     QPixmap pm(QStringLiteral(":/cursor/TabCursor"));
-    if (!pm.isNull() && pm.width() == TTabletSprite::kSize && pm.height() == TTabletSprite::kSize)
-        return pm;
+    if (!pm.isNull() && pm.width() == TTabletSprite::kSize && pm.height() == TTabletSprite::kSize) return pm;
     pm = QPixmap(TTabletSprite::kSize, TTabletSprite::kSize);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -42,8 +41,7 @@ TTabletSprite::TTabletSprite(QWidget* parent) : QWidget(parent), FPicture(Sprite
 void TTabletSprite::SetPos(QPoint hotSpot)
 {
     const QPoint topLeft = hotSpot - QPoint(kHotSpot, kHotSpot);
-    if (topLeft != pos())
-        move(topLeft);
+    if (topLeft != pos()) move(topLeft);
 }
 
 void TTabletSprite::paintEvent(QPaintEvent*)

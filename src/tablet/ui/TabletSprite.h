@@ -11,7 +11,7 @@ namespace rs {
 class TTabletSprite : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSize = 21;
     static constexpr int kHotSpot = 10;
 
@@ -21,10 +21,10 @@ public:
     QPoint Pos() const { return pos() + QPoint(kHotSpot, kHotSpot); }
     void SetPos(QPoint hotSpot);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
 
-private:
+  private:
     QPixmap FPicture;
 };
 

@@ -36,7 +36,8 @@ QCursor FineCrossCursor()
 
 } // namespace
 
-TTabletSurface::TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent) : QWidget(parent), FDriver(driver)
+TTabletSurface::TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent)
+    : QWidget(parent), FDriver(driver)
 {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -68,8 +69,8 @@ void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
 
 double TTabletSurface::MinScale() const
 {
-    const double fit = std::min(double(std::max(width(), 1)) / AreaWidth(),
-                                double(std::max(height(), 1)) / AreaHeight());
+    const double fit =
+        std::min(double(std::max(width(), 1)) / AreaWidth(), double(std::max(height(), 1)) / AreaHeight());
     return fit / 4;
 }
 
@@ -94,8 +95,10 @@ void TTabletSurface::ClampView()
     // Some of the area always stays in sight.
     const double margin = 40;
     const double w = AreaWidth() * FScale, h = AreaHeight() * FScale;
-    FOffset.setX(std::clamp(FOffset.x(), std::min(margin - w, width() - margin), std::max(margin - w, width() - margin)));
-    FOffset.setY(std::clamp(FOffset.y(), std::min(margin - h, height() - margin), std::max(margin - h, height() - margin)));
+    FOffset.setX(std::clamp(FOffset.x(), std::min(margin - w, width() - margin),
+                            std::max(margin - w, width() - margin)));
+    FOffset.setY(std::clamp(FOffset.y(), std::min(margin - h, height() - margin),
+                            std::max(margin - h, height() - margin)));
 }
 
 void TTabletSurface::ZoomAt(QPointF anchor, double factor)
@@ -105,7 +108,10 @@ void TTabletSurface::ZoomAt(QPointF anchor, double factor)
     SetView(s, QPointF(anchor.x() - c.x() * s, anchor.y() - (AreaHeight() - c.y()) * s));
 }
 
-void TTabletSurface::Pan(QPointF delta) { SetView(FScale, FOffset + delta); }
+void TTabletSurface::Pan(QPointF delta)
+{
+    SetView(FScale, FOffset + delta);
+}
 
 void TTabletSurface::FitToWindow()
 {
@@ -132,9 +138,9 @@ QPointF TTabletSurface::CountsToWidget(QPointF c) const
 std::optional<QPoint> TTabletSurface::PositionAt(QPointF widgetPos) const
 {
     const QPointF c = WidgetToCounts(widgetPos + QPointF(0.5, 0.5));
-    if (c.x() < 0 || c.y() < 0 || c.x() > AreaWidth() || c.y() > AreaHeight())
-        return std::nullopt;
-    return QPoint(std::min(int(std::floor(c.x())), AreaWidth() - 1), std::min(int(std::floor(c.y())), AreaHeight() - 1));
+    if (c.x() < 0 || c.y() < 0 || c.x() > AreaWidth() || c.y() > AreaHeight()) return std::nullopt;
+    return QPoint(std::min(int(std::floor(c.x())), AreaWidth() - 1),
+                  std::min(int(std::floor(c.y())), AreaHeight() - 1));
 }
 
 // ---- Cursor
@@ -156,12 +162,18 @@ void TTabletSurface::RefreshMode()
 std::uint32_t TTabletSurface::ButtonBitOf(Qt::MouseButton b)
 {
     switch (b) {
-    case Qt::LeftButton: return 1u << 0;
-    case Qt::RightButton: return 1u << 1;
-    case Qt::MiddleButton: return 1u << 2;
-    case Qt::BackButton: return 1u << 3;
-    case Qt::ForwardButton: return 1u << 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1u << 0;
+    case Qt::RightButton:
+        return 1u << 1;
+    case Qt::MiddleButton:
+        return 1u << 2;
+    case Qt::BackButton:
+        return 1u << 3;
+    case Qt::ForwardButton:
+        return 1u << 4;
+    default:
+        return 0;
     }
 }
 
@@ -193,20 +205,16 @@ void TTabletSurface::SendPacket(bool release)
 
 bool TTabletSurface::HandleKey(int key, bool press, bool autoRepeat)
 {
-    if (key < Qt::Key_1 || key > Qt::Key_9)
-        return false;
+    if (key < Qt::Key_1 || key > Qt::Key_9) return false;
     const std::uint32_t bit = 1u << (key - Qt::Key_1);
     if (press) {
-        if (!FInside || !FPointer)
-            return false;
-        if (autoRepeat || (FKeyButtons & bit))
-            return true;
+        if (!FInside || !FPointer) return false;
+        if (autoRepeat || (FKeyButtons & bit)) return true;
         FKeyButtons |= bit;
         SendPacket();
         return true;
     }
-    if (!(FKeyButtons & bit))
-        return false;
+    if (!(FKeyButtons & bit)) return false;
     if (!autoRepeat) {
         FKeyButtons &= ~bit;
         SendPacket(true);
@@ -225,8 +233,7 @@ void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
         Pan(delta);
     }
     TrackPointer(pos);
-    if (Digitizing() && (FPointer || Buttons() != 0))
-        SendPacket();
+    if (Digitizing() && (FPointer || Buttons() != 0)) SendPacket();
 }
 
 void TTabletSurface::mousePressEvent(QMouseEvent* e)
@@ -262,7 +269,10 @@ void TTabletSurface::mouseReleaseEvent(QMouseEvent* e)
     }
 }
 
-void TTabletSurface::mouseDoubleClickEvent(QMouseEvent* e) { mousePressEvent(e); }
+void TTabletSurface::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    mousePressEvent(e);
+}
 
 void TTabletSurface::wheelEvent(QWheelEvent* e)
 {
@@ -283,25 +293,37 @@ void TTabletSurface::wheelEvent(QWheelEvent* e)
 
 void TTabletSurface::keyPressEvent(QKeyEvent* e)
 {
-    if (HandleKey(e->key(), true, e->isAutoRepeat()))
-        return;
+    if (HandleKey(e->key(), true, e->isAutoRepeat())) return;
     const double step = 60;
     switch (e->key()) {
-    case Qt::Key_Left: Pan(QPointF(step, 0)); break;
-    case Qt::Key_Right: Pan(QPointF(-step, 0)); break;
-    case Qt::Key_Up: Pan(QPointF(0, step)); break;
-    case Qt::Key_Down: Pan(QPointF(0, -step)); break;
+    case Qt::Key_Left:
+        Pan(QPointF(step, 0));
+        break;
+    case Qt::Key_Right:
+        Pan(QPointF(-step, 0));
+        break;
+    case Qt::Key_Up:
+        Pan(QPointF(0, step));
+        break;
+    case Qt::Key_Down:
+        Pan(QPointF(0, -step));
+        break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 1.25); break;
-    case Qt::Key_Minus: ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 0.8); break;
-    default: QWidget::keyPressEvent(e); break;
+    case Qt::Key_Equal:
+        ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 1.25);
+        break;
+    case Qt::Key_Minus:
+        ZoomAt(FInside ? FPointerWidget : QPointF(width() / 2.0, height() / 2.0), 0.8);
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        break;
     }
 }
 
 void TTabletSurface::keyReleaseEvent(QKeyEvent* e)
 {
-    if (!HandleKey(e->key(), false, e->isAutoRepeat()))
-        QWidget::keyReleaseEvent(e);
+    if (!HandleKey(e->key(), false, e->isAutoRepeat())) QWidget::keyReleaseEvent(e);
 }
 
 void TTabletSurface::enterEvent(QEnterEvent* e)
@@ -320,8 +342,7 @@ void TTabletSurface::leaveEvent(QEvent* e)
 
 void TTabletSurface::ReleaseKeys()
 {
-    if (FKeyButtons == 0)
-        return;
+    if (FKeyButtons == 0) return;
     FKeyButtons = 0;
     SendPacket(true);
 }
@@ -337,14 +358,14 @@ void TTabletSurface::resizeEvent(QResizeEvent* e)
 
 // ---- Painting
 
-void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const QRectF& target, bool smooth) const
+void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const QRectF& target,
+                               bool smooth) const
 {
     const double aw = AreaWidth() * scale, ah = AreaHeight() * scale;
     const QRectF area(offset, QSizeF(aw, ah));
     p.fillRect(target, QColor(150, 150, 150));
     const QRectF visible = area.intersected(target);
-    if (visible.isEmpty())
-        return;
+    if (visible.isEmpty()) return;
     p.fillRect(visible, Qt::white);
     if (!FImage.isNull()) {
         // Only the pixels in sight are drawn.

@@ -22,10 +22,10 @@ namespace rs {
 class TTabletSurface : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     static constexpr int kCountsPerInch = 1000;
     static constexpr double kDefaultDpi = 300.0;
-    static constexpr int kBlankWidth = 24 * kCountsPerInch;  // 24 x 18 inches
+    static constexpr int kBlankWidth = 24 * kCountsPerInch; // 24 x 18 inches
     static constexpr int kBlankHeight = 18 * kCountsPerInch;
 
     TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent = nullptr);
@@ -84,12 +84,12 @@ public:
     // the loupe paints with it too.
     void PaintArea(QPainter& p, double scale, QPointF offset, const QRectF& target, bool smooth) const;
 
-signals:
+  signals:
     // The pointer moved or the view changed: the loupe follows.
     void pointerChanged();
     void viewChanged();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -102,7 +102,7 @@ protected:
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
 
-private:
+  private:
     static std::uint32_t ButtonBitOf(Qt::MouseButton b);
     void TrackPointer(QPointF widgetPos);
     // Sends the current buttons at the pointer's position (clamped into the

@@ -27,7 +27,10 @@ namespace {
 
 const char* const kCaption = "Mesa Virtual";
 
-QString Inches(int counts) { return QString::number(counts / double(TTabletSurface::kCountsPerInch), 'f', 2); }
+QString Inches(int counts)
+{
+    return QString::number(counts / double(TTabletSurface::kCountsPerInch), 'f', 2);
+}
 
 bool IsTextInput(const QObject* o)
 {
@@ -71,12 +74,12 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     FAreaLabel = new QLabel(this);
     FAreaLabel->setObjectName(QStringLiteral("lbArea"));
     FAreaLabel->setWordWrap(true);
-    auto* help = new QLabel(QString::fromUtf8(
-                                "Modo absoluto: o mouse é o cursor da mesa.\n"
-                                "Botões: esquerdo = 1, direito = 2, meio = 3, voltar = 4, avançar = 5; "
-                                "teclas 1 a 9 = botões 1 a 9.\n"
-                                "Roda: aumenta ou reduz. Modo relativo: arraste para mover a imagem."),
-                            this);
+    auto* help =
+        new QLabel(QString::fromUtf8("Modo absoluto: o mouse é o cursor da mesa.\n"
+                                     "Botões: esquerdo = 1, direito = 2, meio = 3, voltar = 4, avançar = 5; "
+                                     "teclas 1 a 9 = botões 1 a 9.\n"
+                                     "Roda: aumenta ou reduz. Modo relativo: arraste para mover a imagem."),
+                   this);
     help->setWordWrap(true);
     QFont small = help->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
@@ -123,15 +126,13 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     connect(fit, &QPushButton::clicked, FSurface, &TTabletSurface::FitToWindow);
     connect(FSurface, &TTabletSurface::pointerChanged, this, &TVirtualTablet::UpdatePointer);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
-        if (s != Qt::ApplicationActive)
-            FSurface->ReleaseKeys();
+        if (s != Qt::ApplicationActive) FSurface->ReleaseKeys();
     });
 
     FDriver.OnContextsChange = [this] { ContextsChanged(); };
     FDriver.OnAreaChange = [this] { AreaChanged(); };
     qApp->installEventFilter(this);
-    if (registerDriver)
-        SetTabletDriver(&FDriver);
+    if (registerDriver) SetTabletDriver(&FDriver);
     UpdateInfo();
     UpdatePointer();
 }
@@ -145,7 +146,10 @@ TVirtualTablet::~TVirtualTablet()
 
 // ---- Open state
 
-bool TVirtualTablet::IsOpen() const { return isVisible(); }
+bool TVirtualTablet::IsOpen() const
+{
+    return isVisible();
+}
 
 void TVirtualTablet::SetOpen(bool open)
 {
@@ -160,8 +164,7 @@ void TVirtualTablet::SetOpen(bool open)
 void TVirtualTablet::showEvent(QShowEvent* e)
 {
     QWidget::showEvent(e);
-    if (!FToggle->isChecked())
-        FToggle->setChecked(true);
+    if (!FToggle->isChecked()) FToggle->setChecked(true);
     emit openChanged(true);
 }
 
@@ -169,8 +172,7 @@ void TVirtualTablet::hideEvent(QHideEvent* e)
 {
     QWidget::hideEvent(e);
     FSurface->ReleaseKeys();
-    if (FToggle->isChecked())
-        FToggle->setChecked(false);
+    if (FToggle->isChecked()) FToggle->setChecked(false);
     emit openChanged(false);
 }
 
@@ -186,8 +188,7 @@ QString TVirtualTablet::ImageFilter()
         const char* patterns;
     } wanted[] = {{"png", "*.png"}, {"jpeg", "*.jpg *.jpeg"}, {"tiff", "*.tif *.tiff"}, {"bmp", "*.bmp"}};
     for (const auto& w : wanted)
-        if (known.contains(QByteArray(w.format)))
-            patterns << QString::fromLatin1(w.patterns);
+        if (known.contains(QByteArray(w.format))) patterns << QString::fromLatin1(w.patterns);
     return QString::fromUtf8("Imagens (%1);;Todos os arquivos (*)").arg(patterns.join(QLatin1Char(' ')));
 }
 
@@ -197,17 +198,17 @@ void TVirtualTablet::ChooseImage()
     if (OnChooseImage)
         path = OnChooseImage(this, ImageFilter());
     else
-        path = QFileDialog::getOpenFileName(this, QString::fromUtf8("Abrir Imagem"), QFileInfo(FImagePath).path(),
-                                            ImageFilter());
-    if (!path.isEmpty())
-        LoadImage(path);
+        path = QFileDialog::getOpenFileName(this, QString::fromUtf8("Abrir Imagem"),
+                                            QFileInfo(FImagePath).path(), ImageFilter());
+    if (!path.isEmpty()) LoadImage(path);
 }
 
 bool TVirtualTablet::LoadImage(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QString::fromUtf8("Não foi possível abrir a imagem \"%1\".").arg(QDir::toNativeSeparators(path)));
+        ShowMessage(
+            QString::fromUtf8("Não foi possível abrir a imagem \"%1\".").arg(QDir::toNativeSeparators(path)));
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -244,7 +245,10 @@ void TVirtualTablet::ClearImage()
     UpdateInfo();
 }
 
-TRect TVirtualTablet::ContextRect() const { return {0, FDriver.AreaHeight(), FDriver.AreaWidth(), 0}; }
+TRect TVirtualTablet::ContextRect() const
+{
+    return {0, FDriver.AreaHeight(), FDriver.AreaWidth(), 0};
+}
 
 void TVirtualTablet::AreaChanged()
 {
@@ -264,11 +268,9 @@ QString TVirtualTablet::TargetWindowName() const
 {
     const TWindowId id = FDriver.ContextWindow(FDriver.TargetContext());
     for (QWidget* w : QApplication::allWidgets()) {
-        if (reinterpret_cast<TWindowId>(w) != id)
-            continue;
+        if (reinterpret_cast<TWindowId>(w) != id) continue;
         for (QWidget* k = w; k; k = k->parentWidget())
-            if (!k->windowTitle().isEmpty())
-                return k->windowTitle();
+            if (!k->windowTitle().isEmpty()) return k->windowTitle();
         return {};
     }
     return {};
@@ -324,15 +326,13 @@ void TVirtualTablet::ShowMessage(const QString& text)
 bool TVirtualTablet::eventFilter(QObject* watched, QEvent* e)
 {
     const QEvent::Type t = e->type();
-    if ((t == QEvent::KeyPress || t == QEvent::KeyRelease) && watched != FSurface && watched->isWidgetType() &&
-        FSurface->isVisible()) {
+    if ((t == QEvent::KeyPress || t == QEvent::KeyRelease) && watched != FSurface &&
+        watched->isWidgetType() && FSurface->isVisible()) {
         // With the pointer over the tablet, the keys 1 to 9 are its buttons,
         // whichever window has the focus, unless that focus is a text field.
         auto* k = static_cast<QKeyEvent*>(e);
-        if (t == QEvent::KeyPress && IsTextInput(watched))
-            return QWidget::eventFilter(watched, e);
-        if (FSurface->HandleKey(k->key(), t == QEvent::KeyPress, k->isAutoRepeat()))
-            return true;
+        if (t == QEvent::KeyPress && IsTextInput(watched)) return QWidget::eventFilter(watched, e);
+        if (FSurface->HandleKey(k->key(), t == QEvent::KeyPress, k->isAutoRepeat())) return true;
     }
     return QWidget::eventFilter(watched, e);
 }
@@ -359,27 +359,25 @@ void TVirtualTablet::Unblock()
 {
     QWindow* modal = QGuiApplication::modalWindow();
     QWindow* own = windowHandle();
-    if (!FBlocked || !modal || !own || modal == own)
-        return;
+    if (!FBlocked || !modal || !own || modal == own) return;
     if (!FTransientSaved) {
         FOwnTransientParent = own->transientParent();
         FTransientSaved = true;
     }
     own->setTransientParent(modal);
-    connect(modal, &QWindow::visibleChanged, this, &TVirtualTablet::ModalVisibleChanged, Qt::UniqueConnection);
+    connect(modal, &QWindow::visibleChanged, this, &TVirtualTablet::ModalVisibleChanged,
+            Qt::UniqueConnection);
 }
 
 void TVirtualTablet::ModalVisibleChanged(bool visible)
 {
-    if (!visible)
-        QTimer::singleShot(0, this, &TVirtualTablet::RestoreTransientParent);
+    if (!visible) QTimer::singleShot(0, this, &TVirtualTablet::RestoreTransientParent);
 }
 
 void TVirtualTablet::RestoreTransientParent()
 {
     QWindow* own = windowHandle();
-    if (!own || !FTransientSaved)
-        return;
+    if (!own || !FTransientSaved) return;
     QWindow* modal = QGuiApplication::modalWindow();
     if (modal && modal != own) {
         // Another modal window is still up.

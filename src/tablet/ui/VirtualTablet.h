@@ -30,7 +30,7 @@ class TTabletLoupe;
 class TVirtualTablet : public QWidget
 {
     Q_OBJECT
-public:
+  public:
     // A window of its own (parent: the main window). With registerDriver it
     // becomes the process's tablet driver until it is destroyed.
     explicit TVirtualTablet(QWidget* parent = nullptr, bool registerDriver = true);
@@ -65,18 +65,18 @@ public:
     // released at once, so the tablet keeps working under modal dialogs).
     bool BlockedByModal() const { return FBlocked; }
 
-signals:
+  signals:
     void openChanged(bool open);
     // The area (and so the context rectangle of every context) changed.
     void areaChanged(int widthCounts, int heightCounts);
 
-protected:
+  protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
 
-private:
+  private:
     void ChooseImage();
     void ContextsChanged();
     void AreaChanged();

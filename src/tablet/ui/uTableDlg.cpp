@@ -17,12 +17,17 @@ namespace {
 
 TTableDlg* gDialog = nullptr;
 
-QString FromCp1252(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
+QString FromCp1252(const std::string& s)
+{
+    return QString::fromStdString(Cp1252ToUtf8(s));
+}
 
 } // namespace
 
-TTableDlg::TTableDlg(QWidget* parent, TTaskButtonSet buttons, TMode savedMode, std::unique_ptr<TOneShotTimer> timer)
-    : QDialog(parent), FTimer(timer ? std::move(timer) : std::make_unique<TQtOneShotTimer>()), FSavedMode(savedMode)
+TTableDlg::TTableDlg(QWidget* parent, TTaskButtonSet buttons, TMode savedMode,
+                     std::unique_ptr<TOneShotTimer> timer)
+    : QDialog(parent), FTimer(timer ? std::move(timer) : std::make_unique<TQtOneShotTimer>()),
+      FSavedMode(savedMode)
 {
     setWindowTitle(QString::fromUtf8("Teste da mesa digitalizadora"));
     setObjectName(QStringLiteral("TableDlg"));
@@ -86,8 +91,7 @@ TTableDlg::TTableDlg(QWidget* parent, TTaskButtonSet buttons, TMode savedMode, s
 TTableDlg::~TTableDlg()
 {
     FModel.reset(); // before the tablet and the timer it uses
-    if (gDialog == this)
-        gDialog = nullptr;
+    if (gDialog == this) gDialog = nullptr;
 }
 
 bool TTableDlg::Execute(QWidget* parent, TTaskButtonSet buttons, TMode savedMode)
@@ -99,7 +103,10 @@ bool TTableDlg::Execute(QWidget* parent, TTaskButtonSet buttons, TMode savedMode
     return r == QDialog::Accepted;
 }
 
-TTableDlg* TTableDlg::Instance() { return gDialog; }
+TTableDlg* TTableDlg::Instance()
+{
+    return gDialog;
+}
 
 void TTableDlg::Refresh()
 {
@@ -110,8 +117,7 @@ void TTableDlg::Refresh()
     lbMsg->setVisible(m.InstructionsVisible());
     tabCursor->SetPos(QPoint(m.SpritePos().x, m.SpritePos().y));
     tabCursor->setVisible(m.SpriteVisible());
-    if (m.SpriteVisible())
-        tabCursor->raise();
+    if (m.SpriteVisible()) tabCursor->raise();
 }
 
 void TTableDlg::keyPressEvent(QKeyEvent* e)

@@ -21,7 +21,7 @@ class TTabletSprite;
 class TTableDlg : public QDialog
 {
     Q_OBJECT
-public:
+  public:
     // buttons: the insert, delete and overflow buttons of the preferences;
     // savedMode: the mode the dialog's tablet takes when it closes (the
     // active chart window's, relative without one). A null timer means the
@@ -49,10 +49,10 @@ public:
 
     void done(int r) override;
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void Refresh();
 
     TTablet FTablet;

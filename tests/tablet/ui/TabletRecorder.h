@@ -51,7 +51,8 @@ struct TabletRecorder
 // under it on the shared offscreen screen).
 inline void MoveMouse(QWidget* w, QPoint pos, Qt::MouseButtons held = Qt::NoButton)
 {
-    QMouseEvent me(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton, held, Qt::NoModifier);
+    QMouseEvent me(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton, held,
+                   Qt::NoModifier);
     QApplication::sendEvent(w, &me);
 }
 

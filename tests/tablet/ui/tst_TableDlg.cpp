@@ -21,7 +21,7 @@ class TestTableDlg : public QObject
 {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<TVirtualTablet> Vt;
     std::unique_ptr<TTableDlg> Dlg;
     TManualTimer* Timer = nullptr;
@@ -48,7 +48,7 @@ private:
         QTest::mouseRelease(Surface(), b, Qt::NoModifier, p);
     }
 
-private slots:
+  private slots:
     void init()
     {
         SelectNoTabletDriver(false);
@@ -101,7 +101,8 @@ private slots:
         MoveMouse(Surface(), a);
         const QPoint c = *Surface()->PositionAt(a);
         QVERIFY(!Dlg->MsgLabel()->isVisible());
-        const TPoint expected = TTabletTestModel::MapToBox(Dlg->Tablet().ContextRect(), c.x(), c.y(), 360, 240);
+        const TPoint expected =
+            TTabletTestModel::MapToBox(Dlg->Tablet().ContextRect(), c.x(), c.y(), 360, 240);
         QCOMPARE(Dlg->Sprite()->Pos(), QPoint(expected.x, expected.y));
         QVERIFY(std::abs(expected.x - 90) <= 1 && std::abs(expected.y - 180) <= 1);
         QCOMPARE(Dlg->PosLabel()->text(), QStringLiteral("x = %1      y = %2").arg(c.x()).arg(c.y()));
@@ -126,7 +127,8 @@ private slots:
         QCOMPARE(Dlg->ButtonLabel()->text(), QString::fromUtf8("O botão 2 foi pressionado\n(Excluir Ponto)"));
         QTest::mouseRelease(Surface(), Qt::RightButton, Qt::NoModifier, p);
         QTest::keyPress(Surface(), Qt::Key_3);
-        QCOMPARE(Dlg->ButtonLabel()->text(), QString::fromUtf8("O botão 3 foi pressionado\n(Sinalizar Transbord.)"));
+        QCOMPARE(Dlg->ButtonLabel()->text(),
+                 QString::fromUtf8("O botão 3 foi pressionado\n(Sinalizar Transbord.)"));
         QTest::keyRelease(Surface(), Qt::Key_3);
         // The fifth button has no task.
         QTest::mousePress(Surface(), Qt::ForwardButton, Qt::NoModifier, p);
@@ -178,8 +180,7 @@ private slots:
         QTimer::singleShot(0, [&] {
             TTableDlg* d = TTableDlg::Instance();
             seen = d && d->isModal() && d->Tablet().Connected();
-            if (d)
-                QTest::keyClick(d, Qt::Key_Escape);
+            if (d) QTest::keyClick(d, Qt::Key_Escape);
         });
         QVERIFY(!TTableDlg::Execute(nullptr, TTaskButtonSet{}, moRelative));
         QVERIFY(seen);

@@ -64,7 +64,7 @@ class TestVirtualTablet : public QObject
 {
     Q_OBJECT
 
-private:
+  private:
     std::unique_ptr<TVirtualTablet> Vt;
     TTabletSurface* Surface() { return Vt->Surface(); }
     // The widget pixel whose centre lies in the count (x, y).
@@ -86,7 +86,7 @@ private:
         QApplication::sendEvent(Vt->Surface(), &leave);
     }
 
-private slots:
+  private slots:
     void init()
     {
         SetSwapButton(3);
@@ -187,7 +187,8 @@ private slots:
         QApplication::sendEvent(Surface(), &repeat);
         QVERIFY(a.Log.Lines.isEmpty());
         QTest::keyRelease(Surface(), Qt::Key_5);
-        QCOMPARE(a.Log.Take(), (QStringList{QStringLiteral("click 4 ") + At(p), QStringLiteral("up 4 ") + At(p)}));
+        QCOMPARE(a.Log.Take(),
+                 (QStringList{QStringLiteral("click 4 ") + At(p), QStringLiteral("up 4 ") + At(p)}));
         QTest::keyClick(Surface(), Qt::Key_9);
         QCOMPARE(a.Log.Take().first(), QStringLiteral("press 8 ") + At(p));
     }
@@ -199,8 +200,9 @@ private slots:
         MoveMouse(Surface(), p);
         a.Log.Take();
         QTest::keyClick(a.Button, Qt::Key_1);
-        QCOMPARE(a.Log.Take(), (QStringList{QStringLiteral("press 0 ") + At(p), QStringLiteral("click 0 ") + At(p),
-                                            QStringLiteral("up 0 ") + At(p)}));
+        QCOMPARE(a.Log.Take(),
+                 (QStringList{QStringLiteral("press 0 ") + At(p), QStringLiteral("click 0 ") + At(p),
+                              QStringLiteral("up 0 ") + At(p)}));
         QTest::keyClick(a.Edit, Qt::Key_1);
         QVERIFY(a.Log.Lines.isEmpty());
         QCOMPARE(a.Edit->text(), QStringLiteral("1"));
@@ -223,8 +225,8 @@ private slots:
         const QPoint at = p + QPoint(30, 20);
         const QPointF under = Surface()->WidgetToCounts(at);
         const double scale = Surface()->Scale();
-        QWheelEvent wheel(QPointF(at), QPointF(Surface()->mapToGlobal(at)), QPoint(), QPoint(0, 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(QPointF(at), QPointF(Surface()->mapToGlobal(at)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(Surface(), &wheel);
         QVERIFY(Surface()->Scale() > scale);
         const QPointF still = Surface()->WidgetToCounts(at);
@@ -249,7 +251,8 @@ private slots:
             MoveMouse(Surface(), pixel);
             const QStringList l = a.Log.Take();
             const QString last = l.isEmpty() ? QString() : l.last().section(QLatin1Char(' '), 2);
-            return QPoint(last.section(QLatin1Char(','), 0, 0).toInt(), last.section(QLatin1Char(','), 1).toInt());
+            return QPoint(last.section(QLatin1Char(','), 0, 0).toInt(),
+                          last.section(QLatin1Char(','), 1).toInt());
         };
         // Fitted: a pixel spans many counts, so the point is found within one pixel.
         const double fitScale = Surface()->Scale();
@@ -259,7 +262,8 @@ private slots:
         // Zoomed in far enough that a count spans several pixels: exact.
         Surface()->ZoomAt(QPointF(100, 100), 1000);
         QVERIFY(Surface()->Scale() > 2);
-        Surface()->SetView(Surface()->Scale(), QPointF(200, 200) - (Surface()->CountsToWidget(target) - Surface()->Offset()));
+        Surface()->SetView(Surface()->Scale(),
+                           QPointF(200, 200) - (Surface()->CountsToWidget(target) - Surface()->Offset()));
         QCOMPARE(countsAt(PixelOf(target)), target.toPoint());
         Surface()->Pan(QPointF(-37, 23));
         QCOMPARE(countsAt(PixelOf(target)), target.toPoint());
