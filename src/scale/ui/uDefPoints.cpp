@@ -111,7 +111,10 @@ TDefPointsDlg::TDefPointsDlg(QWidget* parent) : QDialog(parent)
     Grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     Grid->setItemDelegate(new TDefPointsDelegate(this));
-    Grid->setFixedSize(3 * kColWidth + 2 * Grid->frameWidth() + 18, 10 * kRowHeight + 2 * Grid->frameWidth());
+    // All rows in view: the header row and the number column never scroll away.
+    Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Grid->setFixedSize(3 * kColWidth + 2 * Grid->frameWidth() + 1, kRows * kRowHeight + 2 * Grid->frameWidth() + 1);
     Grid->setStyleSheet(QStringLiteral("QTableWidget::item { padding-right: 4px; }"));
     for (int r = 0; r < kRows; ++r)
         for (int c = 0; c < 3; ++c) {
