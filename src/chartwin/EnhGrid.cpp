@@ -124,20 +124,22 @@ void TEnhDrawGrid::SetRowCount(int n)
 
 void TEnhDrawGrid::SetFixedCols(int n)
 {
+    const bool atStart = FLeftCol <= FixedCols();
     FFixedCols = std::max(0, n);
     for (TGridCoord* p : {&FCurrent, &FAnchor})
-        p->X = std::max(p->X, FFixedCols);
-    FLeftCol = std::max(FLeftCol, FFixedCols);
+        p->X = FCurrentMoved ? std::max(p->X, FFixedCols) : FFixedCols;
+    FLeftCol = atStart ? FFixedCols : std::max(FLeftCol, FFixedCols);
     UpdateScrollBars();
     viewport()->update();
 }
 
 void TEnhDrawGrid::SetFixedRows(int n)
 {
+    const bool atStart = FTopRow <= FixedRows();
     FFixedRows = std::max(0, n);
     for (TGridCoord* p : {&FCurrent, &FAnchor})
-        p->Y = std::max(p->Y, FFixedRows);
-    FTopRow = std::max(FTopRow, FFixedRows);
+        p->Y = FCurrentMoved ? std::max(p->Y, FFixedRows) : FFixedRows;
+    FTopRow = atStart ? FFixedRows : std::max(FTopRow, FFixedRows);
     UpdateScrollBars();
     viewport()->update();
 }
@@ -492,6 +494,7 @@ void TEnhDrawGrid::SetSelection(const TGridRect& block)
     auto cy = [this](int r) { return std::clamp(r, 0, RowCount() - 1); };
     FAnchor = {cx(std::min(block.Left, block.Right)), cy(std::min(block.Top, block.Bottom))};
     FCurrent = {cx(std::max(block.Left, block.Right)), cy(std::max(block.Top, block.Bottom))};
+    FCurrentMoved = true;
     viewport()->update();
 }
 
@@ -514,6 +517,7 @@ bool TEnhDrawGrid::MoveCurrent(int col, int row, bool moveAnchor, bool checkSele
     if (!DataCell(col, row)) // the report may have changed the grid
         return false;
     FCurrent = {col, row};
+    FCurrentMoved = true;
     if (moveAnchor)
         FAnchor = FCurrent;
     MakeVisible(col, row);

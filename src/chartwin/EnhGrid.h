@@ -23,6 +23,8 @@
 #include <functional>
 #include <vector>
 
+class QMenu;
+
 namespace rs {
 
 struct TGridCoord
@@ -244,6 +246,7 @@ private:
     TGridOptions FOptions = kDefaultGridOptions;
     QColor FFixedColor, FCellColor;
     TGridCoord FCurrent{1, 1}, FAnchor{1, 1};
+    bool FCurrentMoved = false; // until then the current cell follows the fixed counts
     int FTopRow = 1, FLeftCol = 1;
     bool FSyncingBars = false;
     bool FSelecting = false;
@@ -266,8 +269,12 @@ public:
     QString ResultOfInsert(const QString& s) const;
     // Types s if OnChangeCell allows it; false when refused.
     bool TypeText(const QString& s);
-    // Pastes the clipboard text (Clipboard() service) if OnChangeCell allows it.
+    // Pastes the clipboard text (Clipboard() service) if OnChangeCell allows it; a text of several
+    // lines pastes its first line.
     bool CheckedPaste();
+    // The editor's context menu (owned by the caller): the standard one, with copy, cut and paste
+    // going through the clipboard service and paste through the check.
+    QMenu* CreateContextMenu();
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

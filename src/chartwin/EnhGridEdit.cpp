@@ -124,28 +124,46 @@ void TInplaceEditEx::inputMethodEvent(QInputMethodEvent* e)
 
 void TInplaceEditEx::contextMenuEvent(QContextMenuEvent* e)
 {
-    QMenu* menu = createStandardContextMenu();
-    // Clipboard actions go through the program's clipboard, and paste through the check.
-    for (QAction* a : menu->actions()) {
-        const QString name = a->objectName();
-        if (name == QLatin1String("edit-paste")) {
-            disconnect(a, &QAction::triggered, nullptr, nullptr);
-            connect(a, &QAction::triggered, this, [this] { CheckedPaste(); });
-            a->setEnabled(!isReadOnly() && !Clipboard().Text().isEmpty());
-        } else if (name == QLatin1String("edit-copy") || name == QLatin1String("edit-cut")) {
-            const bool cut = name == QLatin1String("edit-cut");
-            disconnect(a, &QAction::triggered, nullptr, nullptr);
-            connect(a, &QAction::triggered, this, [this, cut] {
-                if (!hasSelectedText())
-                    return;
-                Clipboard().SetText(selectedText());
-                if (cut && !isReadOnly())
-                    del();
-            });
-        }
-    }
+    QMenu* menu = CreateContextMenu();
     menu->exec(e->globalPos());
     delete menu;
+}
+
+QMenu* TInplaceEditEx::CreateContextMenu()
+{
+    // The platform's edit menu in the program's language; clipboard actions go through the
+    // program's clipboard, and paste through the check.
+    auto* menu = new QMenu(this);
+    const bool writable = !isReadOnly();
+    const bool selected = hasSelectedText() && echoMode() == Normal;
+    auto add = [menu](const char* name, const QString& text, const QKeySequence& keys, bool enabled) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(keys);
+        a->setEnabled(enabled);
+        return a;
+    };
+    connect(add("edit-undo", QStringLiteral("&Desfazer"), QKeySequence::Undo, writable && isUndoAvailable()),
+            &QAction::triggered, this, &QLineEdit::undo);
+    connect(add("edit-redo", QStringLiteral("&Refazer"), QKeySequence::Redo, writable && isRedoAvailable()),
+            &QAction::triggered, this, &QLineEdit::redo);
+    menu->addSeparator();
+    connect(add("edit-cut", QStringLiteral("Recor&tar"), QKeySequence::Cut, writable && selected),
+            &QAction::triggered, this, [this] {
+                Clipboard().SetText(selectedText());
+                del();
+            });
+    connect(add("edit-copy", QStringLiteral("&Copiar"), QKeySequence::Copy, selected), &QAction::triggered, this,
+            [this] { Clipboard().SetText(selectedText()); });
+    connect(add("edit-paste", QStringLiteral("C&olar"), QKeySequence::Paste,
+                writable && !Clipboard().Text().isEmpty()),
+            &QAction::triggered, this, [this] { CheckedPaste(); });
+    connect(add("edit-delete", QStringLiteral("&Excluir"), QKeySequence(), writable && hasSelectedText()),
+            &QAction::triggered, this, &QLineEdit::del);
+    menu->addSeparator();
+    connect(add("select-all", QStringLiteral("Selecionar &tudo"), QKeySequence::SelectAll, !text().isEmpty()),
+            &QAction::triggered, this, &QLineEdit::selectAll);
+    return menu;
 }
 
 void TInplaceEditEx::mouseReleaseEvent(QMouseEvent* e)
