@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace rs {
 
@@ -57,11 +58,15 @@ void TTabletLoupe::paintEvent(QPaintEvent*)
     FSurface->PaintArea(p, scale, offset, r, false);
 
     const double gap = std::max(3.0, scale / 2 + 2);
-    p.setPen(QPen(QColor(220, 0, 0), 1));
-    p.drawLine(QPointF(centre.x(), r.top()), QPointF(centre.x(), centre.y() - gap));
-    p.drawLine(QPointF(centre.x(), centre.y() + gap), QPointF(centre.x(), r.bottom()));
-    p.drawLine(QPointF(r.left(), centre.y()), QPointF(centre.x() - gap, centre.y()));
-    p.drawLine(QPointF(centre.x() + gap, centre.y()), QPointF(r.right(), centre.y()));
+    // Blue on a white edge: chart grids are printed in red or green.
+    for (const auto& [colour, width] :
+         {std::pair{QColor(255, 255, 255), 3}, std::pair{QColor(0, 70, 230), 1}}) {
+        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(centre.x(), r.top()), QPointF(centre.x(), centre.y() - gap));
+        p.drawLine(QPointF(centre.x(), centre.y() + gap), QPointF(centre.x(), r.bottom()));
+        p.drawLine(QPointF(r.left(), centre.y()), QPointF(centre.x() - gap, centre.y()));
+        p.drawLine(QPointF(centre.x() + gap, centre.y()), QPointF(r.right(), centre.y()));
+    }
     p.setPen(QColor(60, 60, 60));
     p.drawRect(r.adjusted(0, 0, -1, -1));
 }

@@ -51,6 +51,7 @@ TTabletSurface::TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent)
 void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
 {
     FImage = image;
+    FReduced = QImage();
     if (image.isNull()) {
         FDpiX = FDpiY = kDefaultDpi;
         FDriver.SetArea(kBlankWidth, kBlankHeight);
@@ -61,7 +62,6 @@ void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
         const int h = std::max(1, int(std::lround(image.height() * kCountsPerInch / FDpiY)));
         FDriver.SetArea(w, h);
     }
-    FPointer.reset();
     FitToWindow();
 }
 
@@ -86,8 +86,16 @@ void TTabletSurface::SetView(double scale, QPointF offset)
     FOffset = offset;
     FFitted = false;
     ClampView();
+    ViewMoved();
+}
+
+void TTabletSurface::ViewMoved()
+{
+    // The pointer now lies over another point of the paper.
+    if (FInside) FPointer = PositionAt(FPointerWidget);
     update();
     emit viewChanged();
+    emit pointerChanged();
 }
 
 void TTabletSurface::ClampView()
@@ -121,8 +129,7 @@ void TTabletSurface::FitToWindow()
     FScale = std::min(sx, sy);
     FOffset = QPointF((width() - AreaWidth() * FScale) / 2, (height() - AreaHeight() * FScale) / 2);
     FFitted = true;
-    update();
-    emit viewChanged();
+    ViewMoved();
 }
 
 QPointF TTabletSurface::WidgetToCounts(QPointF w) const
@@ -352,8 +359,10 @@ void TTabletSurface::resizeEvent(QResizeEvent* e)
     QWidget::resizeEvent(e);
     if (FFitted)
         FitToWindow();
-    else
+    else {
         ClampView();
+        ViewMoved();
+    }
 }
 
 // ---- Painting
@@ -375,7 +384,18 @@ void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const 
         const int v0 = std::max(0, int(std::floor((visible.top() - offset.y()) / py)));
         const int u1 = std::min(FImage.width(), int(std::ceil((visible.right() - offset.x()) / px)));
         const int v1 = std::min(FImage.height(), int(std::ceil((visible.bottom() - offset.y()) / py)));
-        if (u1 > u0 && v1 > v0) {
+        if (smooth && px < 0.75 && py < 0.75) {
+            // Reduced pictures are averaged once per zoom level: thin chart
+            // lines would break up if pixels were merely skipped.
+            const QSize size(std::max(1, int(std::lround(FImage.width() * px))),
+                             std::max(1, int(std::lround(FImage.height() * py))));
+            if (FReduced.size() != size)
+                FReduced = FImage.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            p.save();
+            p.setClipRect(visible);
+            p.drawImage(QPointF(std::round(offset.x()), std::round(offset.y())), FReduced);
+            p.restore();
+        } else if (u1 > u0 && v1 > v0) {
             const QRectF src(u0, v0, u1 - u0, v1 - v0);
             const QRectF dst(offset.x() + u0 * px, offset.y() + v0 * py, (u1 - u0) * px, (v1 - v0) * py);
             p.save();

@@ -109,9 +109,11 @@ class TTabletSurface : public QWidget
     // area while a button is held or released, so a release is never lost).
     void SendPacket(bool release = false);
     void ClampView();
+    void ViewMoved();
 
     TEmulatedTabletDriver& FDriver;
     QImage FImage;
+    mutable QImage FReduced; // the picture averaged down to the current zoom
     double FDpiX = kDefaultDpi, FDpiY = kDefaultDpi;
     double FScale = 0.02;
     QPointF FOffset{0, 0};
