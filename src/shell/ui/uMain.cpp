@@ -15,6 +15,9 @@
 #include "shell/ui/uMainZoomBox.h"
 #include "tablet/Tablet.h"
 #include "tablet/ui/TabletBinding.h"
+#include "tools/ui/uCnvFiles.h"
+#include "tools/ui/uDryPeriodDlg.h"
+#include "tools/ui/uExplorer.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -132,6 +135,43 @@ void TMainFrm::CreateForms()
         Windows.Support = [this] { TSupportDlg::Execute(this); };
     if (!Windows.About)
         Windows.About = [this] { TAbout::Execute(this); };
+    // The folder tools.
+    if (!Windows.DryPeriod) {
+        auto* dryDlg = new TDryPeriodDlg(FPropertyDlg->Stations(), this);
+        FForms.push_back(dryDlg);
+        Windows.DryPeriod = [dlg = QPointer<TDryPeriodDlg>(dryDlg)](TRChartInfo& info, TDoubleArray& dates) {
+            return dlg && dlg->Execute(info, dates);
+        };
+    }
+    if (!Windows.Conversion)
+        Windows.Conversion = [this] { TCnvFilesDlg::Execute(this); };
+    if (!Windows.Explorer)
+        Windows.Explorer = [this, explorer = QPointer<TExplorer>()]() mutable {
+            if (!explorer) {
+                TExplorer::THooks hooks;
+                hooks.ShowOpen = [this](const std::string& name) {
+                    TRChartFrm* w = FindChartWindow(name);
+                    if (w)
+                        BringToFront(w);
+                    return w != nullptr;
+                };
+                hooks.Open = [this](const std::string& name) {
+                    try {
+                        if (!OpenChartFile(name))
+                            return false;
+                        FLastFiles->Add(name);
+                        return true;
+                    } catch (const std::exception&) {
+                        wnd::ShowError(QStringLiteral("O arquivo %1 não pode ser aberto").arg(QString::fromStdString(name)));
+                        return false;
+                    }
+                };
+                explorer = new TExplorer(IniFileName(), std::move(hooks), this);
+            }
+            explorer->show();
+            explorer->raise();
+            explorer->activateWindow();
+        };
 }
 
 void TMainFrm::LoadSettings()
