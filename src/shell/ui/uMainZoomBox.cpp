@@ -11,6 +11,8 @@ TZoomBox::TZoomBox(QWidget* parent) : QComboBox(parent)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what counts: "2" stays 2 %, never completed to 200 %.
+    setCompleter(nullptr);
     setFocusPolicy(Qt::ClickFocus);
     setFixedWidth(68);
     addItems({QStringLiteral("100%"), QStringLiteral("200%"), QStringLiteral("300%"), QStringLiteral("400%"),
