@@ -126,11 +126,14 @@ TMsgResult TQtMessageService::Show(QWidget* parent, TMsgType type, const QString
 
 TMsgResult TScriptedMessages::Show(QWidget*, TMsgType type, const QString& text, TMsgButtons buttons)
 {
-    TMsgResult answer = FHasDefault ? FDefault : MsgEscapeResult(buttons);
+    // The default answer fits the boxes that have that button; the others close with Escape.
+    TMsgResult answer = FHasDefault && MsgSetHas(buttons, FDefault) ? FDefault : MsgEscapeResult(buttons);
     if (!FAnswers.empty()) {
         answer = FAnswers.front();
         FAnswers.pop_front();
     }
+    if (!MsgSetHas(buttons, answer))
+        qWarning("Scripted answer %d is not a button of the box \"%s\"", int(answer), qPrintable(text));
     FShown.push_back({type, text, buttons, answer});
     if (OnShow)
         OnShow(FShown.back());

@@ -54,7 +54,9 @@ public:
 };
 
 // Answers from a queue and records every box. With an empty queue a box gets
-// the default answer when one is set, otherwise its escape answer (OK, No, Cancel).
+// the default answer when one is set and the box has that button, otherwise its
+// escape answer (OK, No, Cancel). A queued answer that is not one of the box's
+// buttons is returned as scripted, with a warning.
 class TScriptedMessages : public IMessageService
 {
 public:
@@ -69,7 +71,11 @@ public:
     TMsgResult Show(QWidget* parent, TMsgType type, const QString& text, TMsgButtons buttons) override;
 
     void SetNextAnswer(TMsgResult answer) { FAnswers.push_back(answer); } // queued, first in first out
-    void SetDefaultAnswer(TMsgResult answer) { FDefault = answer, FHasDefault = true; }
+    void SetDefaultAnswer(TMsgResult answer)
+    {
+        FDefault = answer;
+        FHasDefault = true;
+    }
     void ClearDefaultAnswer() { FHasDefault = false; }
     int PendingAnswers() const { return int(FAnswers.size()); }
 

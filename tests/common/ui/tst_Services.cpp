@@ -120,7 +120,8 @@ void TestServices::scriptedBoxesWithoutAnswerCloseLikeEscape()
     QCOMPARE(MessageDlg("c", TMsgType::Confirmation, TMsgButtons::YesNoCancel), TMsgResult::Cancel);
     fakes.Messages.SetDefaultAnswer(TMsgResult::Yes);
     QCOMPARE(MessageDlg("d", TMsgType::Confirmation, TMsgButtons::YesNoCancel), TMsgResult::Yes);
-    QCOMPARE(fakes.Messages.Texts(), QStringList({"a", "b", "c", "d"}));
+    QCOMPARE(MessageDlg("e", TMsgType::Information, TMsgButtons::OK), TMsgResult::OK);
+    QCOMPARE(fakes.Messages.Texts(), QStringList({"a", "b", "c", "d", "e"}));
 }
 
 void TestServices::realBoxHasPortugueseCaptionsAndButtons()
