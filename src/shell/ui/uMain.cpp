@@ -1,4 +1,5 @@
 #include "shell/ui/uMain.h"
+#include "scale/ui/uScaleDlg.h"
 
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
@@ -77,6 +78,7 @@ TMainFrm::~TMainFrm()
     if (auto* d = QAbstractEventDispatcher::instance())
         disconnect(d, nullptr, this, nullptr);
     SaveSettings();
+    SaveProgramCoordsList(); // rewritten only when a set changed
     if (FLastFiles) {
         FLastFiles->OnChange = nullptr;
         FLastFiles->OnOpenFile = nullptr;
@@ -106,6 +108,7 @@ void TMainFrm::FormCreate()
     FLastFiles->OnOpenFile = [this](int, const std::string& name) { OpenRecentFile(name); };
     FLastFiles->Load();
     LoadSettings();
+    LoadProgramCoordsList(); // the predefined point sets of "PontosDef.txt"
     UpdateSwapCaption();
     CreateTablet();
 
