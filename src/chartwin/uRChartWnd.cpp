@@ -70,6 +70,14 @@ TRChartFrm* CreateChartWindow()
 
 void ShowChartWindow(TRChartFrm* w)
 {
+    // New windows cascade from the top-left corner, one title bar apart.
+    if (gHost && gHost->ChartArea()) {
+        const QSize area = gHost->ChartArea()->viewport()->size();
+        const int n = int(gHost->ChartArea()->subWindowList().size()) - 1;
+        const int step = 26;
+        const int rows = std::max(1, (area.height() - 100) / step);
+        w->move((n % rows) * step, (n % rows) * step);
+    }
     w->show();
     if (gHost && gHost->ChartArea())
         gHost->ChartArea()->setActiveSubWindow(w);
@@ -227,6 +235,9 @@ void TRChartFrm::BuildControls()
     setWidget(FSBox);
 
     FBox = new TDrawBox;
+    // The drawing's texts are dark on the light chart, not the light ones of the dark area around it.
+    FBox->setBackgroundRole(QPalette::Base);
+    FBox->setForegroundRole(QPalette::WindowText);
     FBox->setCursor(Qt::CrossCursor);
     FBox->SetColor(QtColorOf(ChartColors().Background));
     FBox->resize(kBaseWidth, kBaseHeight);
@@ -234,6 +245,7 @@ void TRChartFrm::BuildControls()
 
     FlbId = new QLabel(FBox);
     FlbId->move(20, 4);
+    FlbId->setForegroundRole(QPalette::WindowText);
     FlbId->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     const QString modeHint = QStringLiteral(
@@ -286,12 +298,11 @@ void TRChartFrm::showEvent(QShowEvent* e)
     if (FSized)
         return;
     FSized = true;
-    // The client area shows the whole drawing: grow by what the scrolling area lacks.
+    // The client area shows the whole drawing: the surface plus what the frame takes.
     resize(FBox->width() + 32, FBox->height() + 32);
     if (layout())
         layout()->activate();
-    const QSize lack = FBox->size() - FSBox->viewport()->size();
-    resize(size() + lack);
+    resize(FBox->size() + size() - FSBox->maximumViewportSize());
 }
 
 void TRChartFrm::Activated()
