@@ -123,6 +123,7 @@ void TMainFrm::FormCreate()
 
 void TMainFrm::CreateForms()
 {
+    CreateTabletWindows();
     FPropertyDlg = new TPropertyDlg(this);
     FForms.push_back(FPropertyDlg);
     // The data folder dialog establishes the data folder (where the open dialog starts too).

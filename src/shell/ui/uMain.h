@@ -160,6 +160,8 @@ private:
     void LoadSettings();
     void SaveSettings();
     void CreateTablet();
+    // The virtual tablet (the tablet driver of a computer without one) and the tablet test.
+    void CreateTabletWindows();
     bool RunPropertyDialog(TRChartInfo& info);
     void BringToFront(TRChartFrm* w);
     bool CloseAllChartWindows();
@@ -180,6 +182,7 @@ private:
     QAction* FIdleSpill = nullptr;
     std::unique_ptr<TTablet> FTablet;
     TPropertyDlg* FPropertyDlg = nullptr;
+    QPointer<QWidget> FVirtualTablet;
     // Forms made after the main window, freed before it in reverse order.
     QList<QPointer<QWidget>> FForms;
 };

@@ -9,12 +9,36 @@
 #include "shell/uOptions.h"
 #include "shell/ui/uMainStatus.h"
 #include "tablet/Tablet.h"
+#include "tablet/TabletDriver.h"
+#include "tablet/ui/VirtualTablet.h"
+#include "tablet/ui/uTableDlg.h"
 #include "tools/uCnvLibrary.h"
 #include "tools/uDryDays.h"
 
 #include <QLabel>
+#include <QMenu>
 
 namespace rs {
+
+void TMainFrm::CreateTabletWindows()
+{
+    // Without a tablet driver of the system the screen's virtual tablet is the
+    // driver; "--no-tablet" keeps the program without any.
+    if (!FVirtualTablet && !NoTabletDriverSelected()) {
+        auto* vt = new TVirtualTablet(this, RegisteredTabletDriver() == nullptr);
+        vt->OnMessage = [](const QString& text) { wnd::ShowWarning(text); };
+        FVirtualTablet = vt;
+        FForms.push_front(vt);
+        mnTablet->addSeparator();
+        mnTablet->addAction(vt->ToggleAction());
+    }
+    if (!Windows.TabletTest)
+        Windows.TabletTest = [this](int mode) {
+            const TOptions& o = Options();
+            TTableDlg::Execute(this, TTaskButtonSet{o.InsertButton(), o.DeleteButton(), o.OverflowButton()},
+                               mode == 0 ? moAbsolute : moRelative);
+        };
+}
 
 void TMainFrm::FileDryDaysExecute()
 {
