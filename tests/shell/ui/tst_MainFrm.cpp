@@ -491,6 +491,30 @@ private slots:
         clock.SetAutoStep(0);
     }
 
+    void virtualTabletIsTheTablet()
+    {
+        SelectNoTabletDriver(false);
+        frm->CreateForms();
+        bool listed = false;
+        for (QAction* a : frm->mnTablet->actions())
+            listed = listed || a->text() == QStringLiteral("Mesa &Virtual");
+        QVERIFY(listed);
+        msgs.Clear();
+        frm->FirstActivation();
+        QCOMPARE(msgs.Count(), 0);
+        QVERIFY(TabletAvailable());
+        nextInfo.push_back(Info(20));
+        frm->FileNew->trigger();
+        TRChartFrm* w = ChartWindows().front();
+        w->UpdateActions();
+        QVERIFY(w->mnDefScale->isEnabled());
+        while (!ChartWindows().empty())
+            delete ChartWindows().back();
+        frm.reset();
+        ReleaseTabletLibrary();
+        SelectNoTabletDriver(true);
+    }
+
     void splashClosedByEsc()
     {
         auto* splash = new TMainSplash;
