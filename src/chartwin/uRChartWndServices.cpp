@@ -19,13 +19,13 @@ void HandleException(const std::exception& e) { ShowException(e); }
 
 QStringList OpenDataFiles(QWidget* parent, const QString& folder)
 {
-    TFileDialogSpec spec;
-    spec.Title = QStringLiteral("Abrir");
-    spec.Filter = QStringLiteral("Arquivos de Dados Pluviográficos (*.pvd)|*.pvd");
-    spec.InitialDir = folder;
-    spec.DefaultExt = QStringLiteral("dpb");
-    spec.MultiSelect = true;
-    return FileDialogs().GetOpenFileNames(parent, spec);
+    TFileDialogRequest request;
+    request.Title = QStringLiteral("Abrir");
+    request.Filter = QStringLiteral("Arquivos de Dados Pluviográficos (*.pvd)|*.pvd");
+    request.InitialDir = folder;
+    request.DefaultExt = QStringLiteral("dpb");
+    request.MultiSelect = true;
+    return FileDialogs().GetOpenFileNames(parent, request);
 }
 
 qint64 TickCount() { return rs::TickCount(); }

@@ -474,12 +474,12 @@ QString TResultFrm::MaxStatusText() const { return FMaxStatus->text(); }
 
 bool TResultFrm::WriteCsv(const QString& title, const QString& suggested, const std::string& text)
 {
-    TFileDialogSpec spec;
-    spec.Title = title;
-    spec.Filter = QStringLiteral("Arquivos CSV (*.csv)|*.csv|Todos os Arquivos (*.*)|*.*");
-    spec.DefaultExt = QStringLiteral("csv");
-    spec.FileName = suggested;
-    const QString name = FileDialogs().GetSaveFileName(this, spec);
+    TFileDialogRequest request;
+    request.Title = title;
+    request.Filter = QStringLiteral("Arquivos CSV (*.csv)|*.csv|Todos os Arquivos (*.*)|*.*");
+    request.DefaultExt = QStringLiteral("csv");
+    request.FileName = suggested;
+    const QString name = FileDialogs().GetSaveFileName(this, request);
     if (name.isEmpty())
         return false;
     std::ofstream out(QFile::encodeName(name).toStdString(), std::ios::binary | std::ios::trunc);

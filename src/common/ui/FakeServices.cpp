@@ -2,21 +2,21 @@
 
 namespace rs {
 
-QStringList TScriptedFileDialogs::GetOpenFileNames(QWidget*, const TFileDialogSpec& spec)
+QStringList TScriptedFileDialogs::GetOpenFileNames(QWidget*, const TFileDialogRequest& request)
 {
-    FOpenRequests << spec;
+    FOpenRequests << request;
     if (FOpen.empty())
         return {};
     QStringList files = FOpen.front();
     FOpen.pop_front();
-    if (!spec.MultiSelect && files.size() > 1)
+    if (!request.MultiSelect && files.size() > 1)
         files = files.mid(0, 1);
     return files;
 }
 
-QString TScriptedFileDialogs::GetSaveFileName(QWidget*, const TFileDialogSpec& spec)
+QString TScriptedFileDialogs::GetSaveFileName(QWidget*, const TFileDialogRequest& request)
 {
-    FSaveRequests << spec;
+    FSaveRequests << request;
     if (FSave.empty())
         return {};
     QString file = FSave.front();

@@ -53,18 +53,18 @@ private:
 class TScriptedFileDialogs : public IFileDialogs
 {
 public:
-    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogSpec& spec) override;
-    QString GetSaveFileName(QWidget* parent, const TFileDialogSpec& spec) override;
+    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override;
+    QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) override;
 
     void SetNextOpenFiles(const QStringList& files) { FOpen.push_back(files); }
     void SetNextSaveFile(const QString& file) { FSave.push_back(file); }
-    const QList<TFileDialogSpec>& OpenRequests() const { return FOpenRequests; }
-    const QList<TFileDialogSpec>& SaveRequests() const { return FSaveRequests; }
+    const QList<TFileDialogRequest>& OpenRequests() const { return FOpenRequests; }
+    const QList<TFileDialogRequest>& SaveRequests() const { return FSaveRequests; }
 
 private:
     std::deque<QStringList> FOpen;
     std::deque<QString> FSave;
-    QList<TFileDialogSpec> FOpenRequests, FSaveRequests;
+    QList<TFileDialogRequest> FOpenRequests, FSaveRequests;
 };
 
 // Next answers of the folder dialog: a folder, or std::nullopt for cancel

@@ -54,39 +54,39 @@ QStringList Native(const QStringList& files)
     return out;
 }
 
-void Prepare(QFileDialog& dlg, const TFileDialogSpec& spec)
+void Prepare(QFileDialog& dlg, const TFileDialogRequest& request)
 {
-    dlg.setWindowTitle(spec.Title);
-    if (!spec.Filter.isEmpty())
-        dlg.setNameFilter(ToQtFilter(spec.Filter));
-    if (!spec.InitialDir.isEmpty())
-        dlg.setDirectory(spec.InitialDir);
-    if (!spec.DefaultExt.isEmpty())
-        dlg.setDefaultSuffix(spec.DefaultExt);
-    if (!spec.FileName.isEmpty())
-        dlg.selectFile(spec.FileName);
+    dlg.setWindowTitle(request.Title);
+    if (!request.Filter.isEmpty())
+        dlg.setNameFilter(ToQtFilter(request.Filter));
+    if (!request.InitialDir.isEmpty())
+        dlg.setDirectory(request.InitialDir);
+    if (!request.DefaultExt.isEmpty())
+        dlg.setDefaultSuffix(request.DefaultExt);
+    if (!request.FileName.isEmpty())
+        dlg.selectFile(request.FileName);
 }
 
 class TQtFileDialogs : public IFileDialogs
 {
 public:
-    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogSpec& spec) override
+    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override
     {
         QFileDialog dlg(parent ? parent : QApplication::activeWindow());
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
-        dlg.setFileMode(spec.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-        Prepare(dlg, spec);
+        dlg.setFileMode(request.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        Prepare(dlg, request);
         if (dlg.exec() != QDialog::Accepted)
             return {};
         return Native(dlg.selectedFiles());
     }
 
-    QString GetSaveFileName(QWidget* parent, const TFileDialogSpec& spec) override
+    QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) override
     {
         QFileDialog dlg(parent ? parent : QApplication::activeWindow());
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setFileMode(QFileDialog::AnyFile);
-        Prepare(dlg, spec);
+        Prepare(dlg, request);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return {};
         return QDir::toNativeSeparators(dlg.selectedFiles().front());

@@ -40,7 +40,7 @@ IClipboard& Clipboard();
 IClipboard* SetClipboard(IClipboard* service);
 
 // --- file dialogs ------------------------------------------------------------
-struct TFileDialogSpec
+struct TFileDialogRequest
 {
     QString Title;
     // "Descrição|*.pvd|Todos|*.*" pairs (masks separated by ';'), or Qt's "Desc (*.pvd);;..." form.
@@ -58,9 +58,9 @@ class IFileDialogs
 public:
     virtual ~IFileDialogs() = default;
     // Chosen files with native separators; empty when cancelled. One file unless MultiSelect.
-    virtual QStringList GetOpenFileNames(QWidget* parent, const TFileDialogSpec& spec) = 0;
+    virtual QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) = 0;
     // The chosen name with native separators; empty when cancelled.
-    virtual QString GetSaveFileName(QWidget* parent, const TFileDialogSpec& spec) = 0;
+    virtual QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) = 0;
 };
 IFileDialogs& FileDialogs();
 IFileDialogs* SetFileDialogs(IFileDialogs* service);

@@ -366,22 +366,22 @@ void TestServices::openDialogRequestIsBuiltFromTheSpec()
         title = dlg->windowTitle();
         dlg->reject();
     });
-    TFileDialogSpec spec;
-    spec.Title = "Abrir";
-    spec.Filter = "Arquivos de Dados Pluviográficos (*.pvd)|*.pvd";
-    spec.InitialDir = dir.path();
-    spec.MultiSelect = true;
-    spec.DefaultExt = "pvd";
-    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, spec).isEmpty()); // cancelled
+    TFileDialogRequest request;
+    request.Title = "Abrir";
+    request.Filter = "Arquivos de Dados Pluviográficos (*.pvd)|*.pvd";
+    request.InitialDir = dir.path();
+    request.MultiSelect = true;
+    request.DefaultExt = "pvd";
+    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, request).isEmpty()); // cancelled
     QCOMPARE(mode, QFileDialog::ExistingFiles);
     QCOMPARE(filters, QStringList({"Arquivos de Dados Pluviográficos (*.pvd)"}));
     QCOMPARE(title, QString("Abrir"));
 
     TFakeServicesScope fakes;
     fakes.FileDialogs.SetNextOpenFiles({"a.pvd", "b.pvd"});
-    QCOMPARE(FileDialogs().GetOpenFileNames(nullptr, spec), QStringList({"a.pvd", "b.pvd"}));
+    QCOMPARE(FileDialogs().GetOpenFileNames(nullptr, request), QStringList({"a.pvd", "b.pvd"}));
     QCOMPARE(fakes.FileDialogs.OpenRequests().size(), 1);
-    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, spec).isEmpty());
+    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, request).isEmpty());
 }
 
 void TestServices::filtersInPairsBecomeQtFilters()
