@@ -61,6 +61,8 @@ int CompareTextCI(std::string_view a, std::string_view b);
 // less than text; true when an equal entry exists.
 bool FindSorted(const std::vector<std::string>& list, std::string_view text, int& index);
 
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, std::uint32_t cp);
 // Windows-1252 <-> UTF-8 (the UI and JSON edges).
 std::string Cp1252ToUtf8(std::string_view s);
 std::string Utf8ToCp1252(std::string_view s); // unmappable characters become '?'

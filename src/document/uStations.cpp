@@ -16,24 +16,6 @@ namespace {
 // A station list is a few thousand lines; anything far larger is not one.
 constexpr std::uintmax_t kMaxFileSize = 32u << 20;
 
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80)
-        out += char(cp);
-    else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
 
 std::string Utf16ToUtf8(std::string_view b, bool bigEndian)
 {
