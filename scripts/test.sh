@@ -10,7 +10,7 @@ bash scripts/deps.sh
 jobs=$(nproc)
 
 echo "== build and test (g++)"
-bash scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRS_BUILD_GUI=OFF -DRS_BUILD_TESTS=ON
+bash scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRS_BUILD_GUI=ON -DRS_BUILD_TESTS=ON
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 
 [ "${RS_QUICK:-0}" = 1 ] && exit 0

@@ -21,6 +21,8 @@ std::string DayFractionToHM(double h)
     if (!std::isfinite(h))
         return "00:00";
     double ms = std::round(std::fabs(h) / 24.0 * 86400000.0);
+    if (!std::isfinite(ms))
+        return "00:00"; // a value no chart holds (a damaged file)
     ms = std::fmod(ms, 86400000.0); // only the time of day
     long long m = (long long)ms / 60000;
     return Format("%02lld:%02lld", m / 60, m % 60);

@@ -157,6 +157,9 @@ TEST(TimeHelpers, ChartTimes)
     EXPECT_EQ(HoursToHM(31.25), "07:15");
     EXPECT_EQ(HoursToHM(-0.05), "00:03");
     EXPECT_EQ(TimeOfDayText(31.0), "07:00");
+    // Times no chart holds (a damaged file) still give a text.
+    EXPECT_EQ(TimeOfDayText(1e300).size(), 5u);
+    EXPECT_EQ(HoursToHM(-1e308), "00:00");
     EXPECT_EQ(TimeOfDayText(7.0 + 59.0 / 60 + 59.9 / 3600), "07:59"); // seconds dropped
     EXPECT_DOUBLE_EQ(ToChartTime(3, 7), 27);
     EXPECT_DOUBLE_EQ(HourOfDay(30), 6);
