@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, only those missing.
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
-      qt6-base-dev qt6-base-dev-tools libgl-dev libjpeg-dev
+      qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev libjpeg-dev
       libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
       clang libclang-rt-14-dev
       xvfb xauth xdotool imagemagick fonts-liberation fonts-dejavu-core)
