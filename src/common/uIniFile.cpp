@@ -1,8 +1,8 @@
 #include "common/uIniFile.h"
 
+#include "common/uAtomicFile.h"
+
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,18 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <process.h>
-#include <share.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -59,25 +47,8 @@ bool HasLineBreakOrNul(std::string_view s)
     return false;
 }
 
-TIniFile::TWriteFault& WriteFault()
-{
-    static TIniFile::TWriteFault fault;
-    return fault;
-}
-
-bool StepOk(std::string_view step)
-{
-    const auto& f = WriteFault();
-    return !f || f(step);
-}
-
 std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
-std::string SystemText(int err)
-{
-    const char* s = std::strerror(err);
-    return s ? s : "erro desconhecido";
-}
 
 } // namespace
 
@@ -343,7 +314,6 @@ void TIniDocument::EraseSection(std::string_view section)
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
-void TIniFile::SetWriteFaultForTesting(TWriteFault fault) { WriteFault() = std::move(fault); }
 
 TIniFile::TLoad TIniFile::Load(TIniDocument& doc) const
 {
@@ -422,19 +392,19 @@ bool TIniFile::Update(const std::function<bool(TIniDocument&)>& editor)
 {
     FLastError.clear();
     if (FFileName.empty()) {
-        FLastError = "O nome do arquivo de configura\xE7\xF5" "es est\xE1 vazio.";
+        FLastError = "O nome do arquivo de configurações está vazio.";
         return false;
     }
     TIniDocument doc;
     if (Load(doc) == TLoad::Failed) {
         // Writing now would replace contents that could not be read.
-        FLastError = "N\xE3o foi poss\xEDvel ler o arquivo de configura\xE7\xF5" "es " + Quoted(FFileName) +
-                     "; ele n\xE3o foi alterado.";
+        FLastError = "Não foi possível ler o arquivo de configurações " + Quoted(FFileName) +
+                     "; ele não foi alterado.";
         return false;
     }
     const std::string before = doc.Text();
     if (!editor(doc)) {
-        FLastError = "Nome ou valor inv\xE1lido para o arquivo de configura\xE7\xF5" "es " + Quoted(FFileName) + ".";
+        FLastError = "Nome ou valor inválido para o arquivo de configurações " + Quoted(FFileName) + ".";
         return false;
     }
     // Nothing changed: leave the file (or its absence) alone.
@@ -491,91 +461,11 @@ bool TIniFile::WriteList(std::string_view section, const std::vector<std::string
 
 bool TIniFile::Store(const TIniDocument& doc)
 {
-    static std::atomic<unsigned> counter{0};
-    const std::string text = doc.Text();
-    std::error_code ec;
-    fs::path target(FFileName);
-    // Write through a symbolic link to the file it names, keeping the link.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        fs::path real = fs::canonical(target, ec);
-        if (!ec)
-            target = real;
-    }
-    fs::path folder = target.parent_path();
-#ifdef _WIN32
-    const int pid = _getpid();
-#else
-    const int pid = int(getpid());
-#endif
-    fs::path temp = folder / ("~" + target.filename().string() + "." + std::to_string(pid) + "-" +
-                              std::to_string(counter.fetch_add(1)) + ".tmp");
-
-    auto fail = [&](const std::string& reason) {
-        fs::remove(temp, ec);
-        FLastError = "N\xE3o foi poss\xEDvel gravar o arquivo de configura\xE7\xF5" "es " + Quoted(FFileName) + ": " +
-                     reason + ".";
-        return false;
-    };
-    if (!StepOk("open"))
-        return fail(SystemText(EACCES));
-
-#ifdef _WIN32
-    int fd = -1;
-    if (_wsopen_s(&fd, temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYRW, _S_IREAD | _S_IWRITE) != 0)
-        return fail(SystemText(errno));
-    auto writeChunk = [&](const char* p, std::size_t n) { return long(_write(fd, p, unsigned(n))); };
-    auto sync = [&] { return _commit(fd); };
-    auto closeFile = [&] { return _close(fd); };
-#else
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return fail(SystemText(errno));
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
-        (void)::fchmod(fd, st.st_mode & 07777); // keep the old file's permissions
-    auto writeChunk = [&](const char* p, std::size_t n) { return long(::write(fd, p, n)); };
-    auto sync = [&] { return ::fsync(fd); };
-    auto closeFile = [&] { return ::close(fd); };
-#endif
-    int err = 0;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        if (!StepOk("write")) {
-            err = ENOSPC;
-            break;
-        }
-        long n = writeChunk(text.data() + done, std::min<std::size_t>(text.size() - done, 1u << 20));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        done += std::size_t(n);
-    }
-    if (!err && !StepOk("flush"))
-        err = EIO;
-    if (!err && sync() != 0)
-        err = errno ? errno : EIO;
-    if (closeFile() != 0 && !err)
-        err = errno ? errno : EIO;
-    if (err)
-        return fail(SystemText(err));
-    if (!StepOk("rename"))
-        return fail(SystemText(EACCES));
-    std::error_code renameError;
-    fs::rename(temp, target, renameError);
-    if (renameError)
-        return fail(renameError.message());
-#ifndef _WIN32
-    // Make the rename itself durable; a failure here loses nothing.
-    int dfd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        (void)::fsync(dfd);
-        ::close(dfd);
-    }
-#endif
-    return true;
+    TWriteError e;
+    if (WriteFileAtomically(FFileName, doc.Text(), &e))
+        return true;
+    FLastError = "Não foi possível gravar o arquivo de configurações " + Quoted(FFileName) + ": " + e.Reason + ".";
+    return false;
 }
 
 } // namespace rs

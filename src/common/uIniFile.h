@@ -113,11 +113,6 @@ public:
     // The reason of the last failed write (a Portuguese sentence naming the file).
     const std::string& LastError() const { return FLastError; }
 
-    // Test hook: called at each step of a write ("open", "write", "flush",
-    // "rename"); returning false makes that step fail as a disk error would.
-    using TWriteFault = std::function<bool(std::string_view step)>;
-    static void SetWriteFaultForTesting(TWriteFault fault);
-
 private:
     enum class TLoad { Ok, Missing, Failed };
     TLoad Load(TIniDocument& doc) const;

@@ -4,14 +4,15 @@
 #include "document/uRChart.h"
 
 #include "common/ByteStream.h"
+#include "common/uAtomicFile.h"
 #include "common/Utils.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
+#include <vector>
 #include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
@@ -81,38 +82,6 @@ bool FileSizeOf(std::FILE* f, std::uint64_t& size, std::int64_t* mtime = nullptr
 
 std::string Utf8Path(const std::string& p) { return p; }
 
-// Writes data to a temporary file beside path, flushes it to disk and renames it over path.
-void WriteFileAtomically(const std::string& path, const std::string& data)
-{
-    static std::mt19937_64 rng{std::random_device{}()};
-    const std::string tmp = path + Format(".%08llx.tmp", (unsigned long long)(rng() & 0xFFFFFFFFull));
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
-        throw std::runtime_error("Não foi possível criar o arquivo \"" + Utf8Path(path) + "\": " +
-                                 std::strerror(errno) + ".");
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-#ifndef _WIN32
-    ok = ok && fsync(fileno(f)) == 0;
-#else
-    ok = ok && _commit(_fileno(f)) == 0;
-#endif
-    const int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::remove(tmp.c_str());
-        throw std::runtime_error("Erro ao gravar o arquivo \"" + Utf8Path(path) + "\": " + std::strerror(err) +
-                                 ". O arquivo anterior foi preservado.");
-    }
-    std::error_code ec;
-    fs::rename(fs::path(tmp), fs::path(path), ec);
-    if (ec) {
-        std::remove(tmp.c_str());
-        throw std::runtime_error("Não foi possível substituir o arquivo \"" + Utf8Path(path) +
-                                 "\": " + ec.message() + ". O arquivo anterior foi preservado.");
-    }
-}
-
 } // namespace
 
 std::string TRChart::SaveToBuffer()
@@ -144,10 +113,21 @@ void TRChart::SaveToFile(const std::string& path)
         throw std::runtime_error("O código da estação \"" + Cp1252ToUtf8(Info.StCode) +
                                  "\" é inválido: deve ter exatamente 8 dígitos. O arquivo não foi gravado.");
     const std::string folder = ExtractFilePath(path);
+    // The folders this save makes, deepest first, to take away again if it fails.
+    std::vector<fs::path> made;
+    std::error_code ec;
+    for (fs::path p = fs::path(folder).parent_path(); !p.empty() && !fs::exists(p, ec) && p != p.parent_path();
+         p = p.parent_path())
+        made.push_back(p);
     if (!folder.empty() && !ForceDirectories(folder))
         throw std::runtime_error("Não foi possível criar a pasta \"" + Utf8Path(folder) + "\".");
     const std::string data = SaveToBuffer();
-    WriteFileAtomically(path, data);
+    TWriteError error;
+    if (!WriteFileAtomically(path, data, &error)) {
+        for (const fs::path& p : made)
+            fs::remove(p, ec); // only while empty
+        throw std::runtime_error(error.Message);
+    }
     Info.FileName = path;
     // Only once the new file is complete does the file under the old name go.
     if (!LastFile.empty() && LastFile != path && FileExists(LastFile))

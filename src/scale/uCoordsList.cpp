@@ -1,6 +1,7 @@
 #include "scale/uCoordsList.h"
 
 #include "common/Utils.h"
+#include "common/uAtomicFile.h"
 #include "document/uPoints.h"
 
 #include <cerrno>
@@ -9,13 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -129,41 +123,6 @@ private:
     std::string_view FText;
     std::size_t FPos = 0;
 };
-
-bool WriteAtomically(const std::string& path, const std::string& data, std::string& error)
-{
-    static std::mt19937_64 rng{std::random_device{}()};
-    const std::string tmp = path + Format(".%08llx.tmp", (unsigned long long)(rng() & 0xFFFFFFFFull));
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) {
-        error = "Não foi possível criar o arquivo \"" + path + "\": " + std::strerror(errno) + ".";
-        return false;
-    }
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-#ifdef _WIN32
-    ok = ok && _commit(_fileno(f)) == 0;
-#else
-    ok = ok && fsync(fileno(f)) == 0;
-#endif
-    const int err = errno;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::remove(tmp.c_str());
-        error = "Erro ao gravar o arquivo \"" + path + "\": " + std::strerror(err) +
-                ". O arquivo anterior foi preservado.";
-        return false;
-    }
-    std::error_code ec;
-    fs::rename(fs::path(tmp), fs::path(path), ec);
-    if (ec) {
-        std::remove(tmp.c_str());
-        error = "Não foi possível substituir o arquivo \"" + path + "\": " + ec.message() +
-                ". O arquivo anterior foi preservado.";
-        return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -400,8 +359,11 @@ bool TCoordsList::SaveToFile(const std::string& path, std::string* error) const
         msg = "O arquivo \"" + path +
               "\" não foi regravado, pois não pôde ser lido quando o programa foi iniciado.";
         ok = false;
-    } else
-        ok = WriteAtomically(path, SaveToText(), msg);
+    } else {
+        TWriteError e;
+        ok = WriteFileAtomically(path, SaveToText(), &e);
+        msg = e.Message;
+    }
     if (!ok && error)
         *error = msg;
     return ok;

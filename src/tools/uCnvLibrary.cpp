@@ -1,9 +1,12 @@
 #include "tools/uCnvLibrary.h"
 
 #include "common/Utils.h"
+#include "common/uAtomicFile.h"
 #include "tools/uExplorerScan.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #ifdef _WIN32
 #include <windows.h>
@@ -11,7 +14,14 @@
 #include <dlfcn.h>
 #endif
 
+namespace fs = std::filesystem;
+
 namespace rs {
+
+namespace {
+// A report of names only; anything larger is not one.
+constexpr std::uintmax_t kMaxReportSize = 64u << 20;
+} // namespace
 
 TCnvLibrary& TCnvLibrary::Instance()
 {
@@ -135,12 +145,34 @@ void TCnvSession::WriteReport(const std::string& path, const std::string& dateTi
     for (const auto& f : Redigitize)
         block += f + "\r\n";
     block += "\r\n";
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f)
-        throw std::runtime_error("Não foi possível gravar o arquivo \"" + path + "\".");
-    const bool ok = std::fwrite(block.data(), 1, block.size(), f) == block.size();
-    if (std::fclose(f) != 0 || !ok)
-        throw std::runtime_error("Erro ao gravar o arquivo \"" + path + "\".");
+    // The block is added by rewriting the whole report, so a full disk never leaves half a block.
+    std::string text;
+    std::error_code ec;
+    const fs::file_status st = fs::status(fs::path(path), ec);
+    if (fs::exists(st)) {
+        std::string why;
+        std::uintmax_t size = 0;
+        if (!fs::is_regular_file(st))
+            why = "não é um arquivo comum";
+        else if (size = fs::file_size(fs::path(path), ec); ec)
+            why = ec.message();
+        else if (size > kMaxReportSize)
+            why = "o arquivo é grande demais";
+        else if (std::FILE* f = std::fopen(path.c_str(), "rb"); !f)
+            why = WriteErrorText(errno);
+        else {
+            text.resize(std::size_t(size));
+            text.resize(std::fread(text.data(), 1, text.size(), f));
+            const bool failed = std::ferror(f) != 0;
+            std::fclose(f);
+            if (failed)
+                why = WriteErrorText(EIO);
+        }
+        if (!why.empty())
+            throw std::runtime_error("Não foi possível ler o arquivo \"" + path + "\" (" + why +
+                                     "); a lista de arquivos a redigitalizar não foi gravada.");
+    }
+    WriteFileAtomicallyOrThrow(path, text + block);
 }
 
 } // namespace rs

@@ -1,7 +1,10 @@
 #include "common/uIniFile.h"
 
+#include "common/uAtomicFile.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -53,14 +56,6 @@ std::string ReadBytes(const std::string& file)
     return s.str();
 }
 
-struct FaultGuard
-{
-    explicit FaultGuard(std::string failing)
-    {
-        TIniFile::SetWriteFaultForTesting([failing](std::string_view step) { return step != failing; });
-    }
-    ~FaultGuard() { TIniFile::SetWriteFaultForTesting(nullptr); }
-};
 
 const std::string kSample = "; comment kept\r\n"
                             "[Op\xE7\xF5" "es]\r\n"
@@ -243,12 +238,20 @@ TEST(IniFile, FailedWriteKeepsTheOldFileAndSaysSo)
     const std::string f = dir.File("t.ini");
     WriteBytes(f, kSample);
     TIniFile ini(f);
-    for (const char* step : {"open", "write", "flush", "rename"}) {
-        FaultGuard fault(step);
-        EXPECT_FALSE(ini.WriteString("Nova", "k", "v")) << step;
-        EXPECT_NE(ini.LastError().find(f), std::string::npos) << step;
-        EXPECT_EQ(ReadBytes(f), kSample) << step;
-        EXPECT_EQ(dir.Count(), 1) << step;
+    for (TWriteStep step : {TWriteStep::Open, TWriteStep::Write, TWriteStep::Flush, TWriteStep::Close,
+                            TWriteStep::Rename}) {
+        TWriteFaultScope fault({step, 10, 0, {}});
+        EXPECT_FALSE(ini.WriteString("Nova", "k", "v")) << int(step);
+        EXPECT_EQ(fault.Hits(), 1) << int(step);
+        EXPECT_NE(ini.LastError().find(f), std::string::npos) << int(step);
+        EXPECT_EQ(ini.LastError().rfind("Não foi possível gravar o arquivo de configurações \"", 0), 0u);
+        EXPECT_EQ(ReadBytes(f), kSample) << int(step);
+        EXPECT_EQ(dir.Count(), 1) << int(step);
+    }
+    {
+        TWriteFaultScope full({TWriteStep::Write, 0, ENOSPC, {}});
+        EXPECT_FALSE(ini.WriteString("Nova", "k", "v"));
+        EXPECT_NE(ini.LastError().find("não há espaço livre no disco"), std::string::npos) << ini.LastError();
     }
     EXPECT_TRUE(ini.WriteString("Nova", "k", "v"));
     EXPECT_TRUE(ini.LastError().empty());

@@ -1,9 +1,11 @@
 #include "document/uRChart.h"
 
+#include "common/uAtomicFile.h"
 #include "support/TestCharts.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -276,4 +278,64 @@ TEST_F(DataFile, ImpossibleLengthsAreRefusedBeforeAllocation)
     TRChart back3;
     EXPECT_TRUE(TRChart::IsDataFile(path));
     EXPECT_FALSE(back3.LoadFromFile(path));
+}
+
+// A disk that fills up or fails part way through a save: the operator reads what
+// happened, the file on disk is the previous one to the byte, and the chart still
+// counts as unsaved under its old name.
+TEST_F(DataFile, DiskFaultDuringSaveChangesNothing)
+{
+    TRChart c;
+    MakeDigitizedChart(c);
+    SetDataFolder(dir);
+    const std::string path = TRChart::MakeFileName(c.Info);
+    c.SaveToFile(path);
+    const std::string before = ReadAll(path);
+    c.Modified = true;
+    TRChartInfo renamed = c.Info;
+    renamed.StCode = "87654321";
+    c.SetInfo(renamed);
+    const std::string newPath = TRChart::MakeFileName(c.Info);
+    const std::string data = c.SaveToBuffer();
+    struct Case
+    {
+        TWriteFault Fault;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {{TWriteStep::Write, 0, 0, {}}, "não há espaço livre no disco"},
+        {{TWriteStep::Write, data.size() / 2, 0, {}}, "não há espaço livre no disco"},
+        {{TWriteStep::Write, 100, EIO, {}}, "erro de leitura ou gravação no dispositivo"},
+        {{TWriteStep::Flush, 0, 0, {}}, "erro de leitura ou gravação no dispositivo"},
+        {{TWriteStep::Rename, 0, 0, {}}, "acesso negado"},
+    };
+    for (const std::string& target : {path, newPath}) {
+        for (const Case& k : cases) {
+            SCOPED_TRACE(target + " " + k.Text);
+            TWriteFaultScope fault(k.Fault);
+            try {
+                c.SaveToFile(target);
+                ADD_FAILURE() << "saved despite the fault";
+            } catch (const std::runtime_error& e) {
+                EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
+                EXPECT_NE(std::string(e.what()).find(k.Text), std::string::npos) << e.what();
+            }
+            EXPECT_EQ(fault.Hits(), 1);
+            EXPECT_EQ(ReadAll(path), before);
+            EXPECT_FALSE(FileExists(newPath));
+            EXPECT_TRUE(c.IsModified());
+            EXPECT_EQ(c.Info.FileName, path);
+            EXPECT_EQ(c.LastFile, path);
+            int others = 0; // no temporary file, nor the new station's folder
+            for (auto& e : std::filesystem::recursive_directory_iterator(dir))
+                others += e.path() != path && e.path() != std::filesystem::path(path).parent_path();
+            EXPECT_EQ(others, 0);
+        }
+    }
+    // Once the disk is back the same chart saves completely.
+    c.SaveToFile(newPath);
+    EXPECT_EQ(ReadAll(newPath), data);
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_FALSE(c.IsModified());
+    SetDataFolder("");
 }

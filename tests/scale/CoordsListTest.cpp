@@ -1,9 +1,11 @@
 #include "scale/uCoordsList.h"
 
+#include "common/uAtomicFile.h"
 #include "document/uPoints.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <filesystem>
 #include <fstream>
@@ -312,4 +314,35 @@ TEST(CoordsSet, CopyToThePredefinedList)
     EXPECT_DOUBLE_EQ(list.Items(1)->Time(), 19);
     EXPECT_DOUBLE_EQ(list.Items(1)->Prec(), 10);
     EXPECT_EQ(list.Items(0)->Mark(), -1);
+}
+
+// "PontosDef.txt" on a disk that fills up or fails while the sets are written.
+TEST_F(CoordsFile, DiskFaultWhileWritingKeepsThePreviousSets)
+{
+    const std::string path = Path("PontosDef.txt");
+    TCoordsList list;
+    list.Add("Antigo");
+    ASSERT_TRUE(list.SaveToFile(path));
+    const std::string before = ReadAll(path);
+    for (int i = 0; i < 200; ++i)
+        list.Add("Conjunto " + std::to_string(i));
+    list.SetModified(true);
+    const std::size_t size = list.SaveToText().size();
+    for (const TWriteFault& f : {TWriteFault{TWriteStep::Write, size / 2, 0, {}},
+                                 TWriteFault{TWriteStep::Write, size - 1, ENOSPC, {}},
+                                 TWriteFault{TWriteStep::Flush, 0, EIO, {}}}) {
+        TWriteFaultScope fault(f);
+        std::string err;
+        EXPECT_FALSE(list.SaveToFile(path, &err));
+        EXPECT_EQ(fault.Hits(), 1);
+        EXPECT_EQ(err.rfind("Erro ao gravar o arquivo \"" + path + "\": ", 0), 0u) << err;
+        EXPECT_NE(err.find("O arquivo anterior foi preservado."), std::string::npos) << err;
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+        EXPECT_TRUE(list.Modified());
+    }
+    EXPECT_TRUE(list.SaveToFile(path));
+    TCoordsList back;
+    EXPECT_EQ(back.LoadFromFile(path), "");
+    EXPECT_EQ(back.Count(), 201);
 }

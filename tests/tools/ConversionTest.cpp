@@ -1,3 +1,4 @@
+#include "common/uAtomicFile.h"
 #include "tools/uCnvLibrary.h"
 #include "tools/uDpbFile.h"
 
@@ -134,4 +135,34 @@ TEST_F(Conversion, ReportIsAppendedOnlyWithSomethingToRedigitize)
     EXPECT_EQ(text.substr(0, block.size()), block);
     EXPECT_EQ(text.size(), 2 * block.size());
     EXPECT_THROW(s.WriteReport(dir + "missing/dir/Redigit.txt", "x"), std::runtime_error);
+}
+
+// The report grows by whole blocks: a disk that fills up while a block is added
+// leaves the earlier report as it was, and the failure reaches the caller.
+TEST_F(Conversion, ReportKeepsItsEarlierBlocksOnADiskFault)
+{
+    const std::string report = dir + "Redigit.txt";
+    std::ofstream(report, std::ios::binary) << "earlier block\r\n\r\n";
+    const std::string before = Read(report);
+    TCnvSession s;
+    s.Count("/d/a.dpb", 2);
+    for (const TWriteFault& f : {TWriteFault{TWriteStep::Write, before.size() + 10, 0, {}},
+                                 TWriteFault{TWriteStep::Flush, 0, 0, {}}}) {
+        TWriteFaultScope fault(f);
+        try {
+            s.WriteReport(report, "08/12/2026 10:00:00");
+            ADD_FAILURE() << "written despite the fault";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Erro ao gravar o arquivo \"" + report + "\": ", 0), 0u) << e.what();
+        }
+        EXPECT_EQ(Read(report), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 1);
+    }
+    // Something that is not a report is never replaced.
+    std::filesystem::create_directories(dir + "Redigit2.txt/x");
+    EXPECT_THROW(s.WriteReport(dir + "Redigit2.txt", "x"), std::runtime_error);
+    EXPECT_TRUE(std::filesystem::is_directory(dir + "Redigit2.txt/x"));
+    s.WriteReport(report, "08/12/2026 10:00:00");
+    EXPECT_EQ(Read(report).substr(0, before.size()), before);
+    EXPECT_NE(Read(report).find("/d/a.dpb\r\n"), std::string::npos);
 }
