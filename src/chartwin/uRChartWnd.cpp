@@ -9,6 +9,7 @@
 #include "common/Utils.h"
 #include "common/uGlobal.h"
 #include "scale/ui/uScaleTools.h"
+#include "shell/uRecovery.h"
 #include "tablet/Tablet.h"
 
 #include <QCloseEvent>
@@ -113,13 +114,19 @@ TRChartFrm* OpenChartFile(const std::string& fileName)
         wnd::ShowError(QStringLiteral("O arquivo %1 não pode ser aberto").arg(PathText(fileName)));
         return nullptr;
     }
-    w->UpdateInfo();
-    w->StateChanged();
-    w->FShowCtrlPt = w->Doc().Scale().Visible();
-    ShowChartWindow(w);
-    SyncToolWindows();
-    if (gHost)
-        gHost->FocusMainWindow();
+    w->ShowOpened();
+    return w;
+}
+
+TRChartFrm* OpenRecoveredChart(const TRecoveryEntry& entry)
+{
+    TRChartFrm* w = CreateChartWindow();
+    if (!TRecoveryStore::Read(entry, w->Doc())) {
+        delete w;
+        return nullptr;
+    }
+    w->AdoptRecoveryFile(entry.CopyFile);
+    w->ShowOpened();
     return w;
 }
 
@@ -198,6 +205,7 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
     BuildMenus();
     RefreshAfterPreferences();
     UpdateActions();
+    StartRecovery();
 
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
         if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
@@ -207,6 +215,8 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
 
 TRChartFrm::~TRChartFrm()
 {
+    // A window goes once its changes are saved or the operator gave them up.
+    DropRecovery();
     gWindows.erase(std::remove(gWindows.begin(), gWindows.end(), this), gWindows.end());
     if (gActive == this)
         gActive = gWindows.empty() ? nullptr : gWindows.back();
@@ -305,6 +315,17 @@ void TRChartFrm::showEvent(QShowEvent* e)
     resize(FBox->size() + size() - FSBox->maximumViewportSize());
 }
 
+void TRChartFrm::ShowOpened()
+{
+    UpdateInfo();
+    StateChanged();
+    FShowCtrlPt = FDoc->Scale().Visible();
+    ShowChartWindow(this);
+    SyncToolWindows();
+    if (gHost)
+        gHost->FocusMainWindow();
+}
+
 void TRChartFrm::Activated()
 {
     if (gWindows.empty() || gWindows.back() != this) {
@@ -355,6 +376,7 @@ bool TRChartFrm::Save(const std::string& fileName)
         return false;
     }
     setWindowTitle(PathText(ExtractFileName(fileName)));
+    DropRecovery();
     return true;
 }
 

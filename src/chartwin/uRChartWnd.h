@@ -21,12 +21,14 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QScrollArea;
+class QTimer;
 
 namespace rs {
 
 class TDrawBox;
 class TRChartFrm;
 class TTablet;
+struct TRecoveryEntry;
 
 // What a chart window asks of the main window.
 class TChartHost
@@ -76,6 +78,21 @@ TRChartFrm* FindChartWindow(const std::string& fileName);
 void RefreshChartWindows();
 void SyncToolWindows();
 
+// Crash recovery (uRChartWndRecovery.cpp). While a window holds unsaved
+// changes its document is copied to the recovery folder after every
+// kRecoveryChanges changes and at least every kRecoveryInterval ms; saving or
+// closing the window removes the copy. No copies while the folder is empty
+// (the default: the program turns them on at start-up).
+inline constexpr int kRecoveryChanges = 10;
+inline constexpr qint64 kRecoveryInterval = 30000;
+void SetChartRecoveryFolder(const std::string& folder);
+const std::string& ChartRecoveryFolder();
+// A window for a recovered copy: the chart under its own file name, modified,
+// keeping the copy as its own. None (and no message) when the copy cannot be read.
+TRChartFrm* OpenRecoveredChart(const TRecoveryEntry& entry);
+// The window that keeps that copy, if any.
+TRChartFrm* FindRecoveryOwner(const std::string& copyFile);
+
 class TRChartFrm : public QMdiSubWindow
 {
     Q_OBJECT
@@ -108,6 +125,13 @@ public:
     bool Save(const std::string& fileName);
     // The close query: the save prompt for a modified document. False keeps the window open.
     bool CloseQuery();
+
+    // This window's recovery copy; empty while none has been written.
+    const std::string& RecoveryFile() const { return FRecoveryFile; }
+    // Counts a change of the document not yet in the copy and writes the copy
+    // when one is due (run after every command, by the idle update and by a
+    // timer every second).
+    void RecoveryCheck();
 
     // Tablet mode: 0 absolute, 1 relative.
     int TabletMode() const;
@@ -198,6 +222,7 @@ protected:
 private:
     friend TRChartFrm* NewChartWindow(const TRChartInfo& info);
     friend TRChartFrm* OpenChartFile(const std::string& fileName);
+    friend TRChartFrm* OpenRecoveredChart(const TRecoveryEntry& entry);
 
     void BuildControls();
     void BuildMenus();
@@ -234,6 +259,13 @@ private:
     void PromptNextCtrlPoint();
     void CursorReadout(double t, double p, const char* mmFormat);
     bool HandleKey(QKeyEvent* e);
+    // The rest of opening a loaded document: information, state, showing.
+    void ShowOpened();
+    // Recovery copies (uRChartWndRecovery.cpp).
+    void StartRecovery();
+    void AdoptRecoveryFile(const std::string& copyFile);
+    void WriteRecovery();
+    void DropRecovery();
 
     std::unique_ptr<TRChart> FDoc;
     QScrollArea* FSBox = nullptr;
@@ -247,6 +279,14 @@ private:
     bool FShowCtrlPt = false;
     bool FSized = false;
     std::unique_ptr<TTablet> FTablet;
+    QTimer* FRecoveryTimer = nullptr;
+    std::string FRecoveryFile;
+    std::size_t FRecoverySeen = 0;       // digest of the document as last seen modified
+    int FRecoveryChanges = 0;            // changes since the copy was written
+    qint64 FRecoveryPendingSince = -1;   // first change not in the copy; -1 when none
+    QString FRecoveryError;              // a failed copy, told once at the next tick
+    bool FRecoveryWarned = false;
+    bool FRecoveryWriting = false;
 };
 
 } // namespace rs

@@ -234,6 +234,7 @@ void TRChartFrm::UpdateActions()
     mnSelPrev->setEnabled(digitizing && sel > 0);
     mnUndoLast->setEnabled(digitizing && !c.IsEmpty());
     mnDelSelPt->setEnabled(digitizing && c.Selected());
+    RecoveryCheck();
 }
 
 void TRChartFrm::ViewMenuOpening()
