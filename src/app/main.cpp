@@ -65,9 +65,16 @@ int main(int argc, char** argv)
         mainFrm.CreateForms();
         mainFrm.show();
         mainFrm.activateWindow();
-        if (!files.isEmpty())
-            QMetaObject::invokeMethod(
-                &mainFrm, [&mainFrm, files] { mainFrm.OpenFiles(files); }, Qt::QueuedConnection);
+        // The recovery offer first: a file named here whose unsaved changes it
+        // brings back is then found open.
+        QMetaObject::invokeMethod(
+            &mainFrm,
+            [&mainFrm, files] {
+                mainFrm.StartRecovery();
+                if (!files.isEmpty())
+                    mainFrm.OpenFiles(files);
+            },
+            Qt::QueuedConnection);
         result = QApplication::exec();
     }
     rs::ReleaseTabletLibrary();

@@ -60,6 +60,10 @@ public:
     void OpenRecentFile(const std::string& fileName);
     // Opens the files one after the other, as the open dialog does.
     void OpenFiles(const QStringList& files);
+    // Start-up step once the main window is shown: the chart windows keep
+    // recovery copies from now on, and the copies a run that ended
+    // unexpectedly left are offered for reopening (uMainRecovery.cpp).
+    void StartRecovery();
     double ZoomShown() const { return FZoomShown; }
     // The zoom box's choice: its text read as a percentage.
     void ZoomChoice();
@@ -165,6 +169,7 @@ private:
     bool RunPropertyDialog(TRChartInfo& info);
     void BringToFront(TRChartFrm* w);
     bool CloseAllChartWindows();
+    void OfferRecovery();
 
     QMdiArea* FMdi = nullptr;
     TMainStatusBar* FStatus = nullptr;
