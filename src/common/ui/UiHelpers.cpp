@@ -6,6 +6,7 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTextDocument>
 #include <QWidget>
@@ -115,6 +116,49 @@ void InstallHint(QAction* action, const QString& hint)
     // which a tool button shows as the action's text only.
     action->setToolTip(TooltipText(h.Short));
     action->setStatusTip(StatusText(h.Long));
+}
+
+namespace {
+
+class TOwnShortcuts : public QObject
+{
+public:
+    explicit TOwnShortcuts(QWidget* window) : QObject(window), FWindow(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched != FWindow || (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress))
+            return false;
+        auto* key = static_cast<QKeyEvent*>(e);
+        QAction* own = OwnAction(QKeySequence(key->keyCombination()));
+        if (!own)
+            return false;
+        // The override keeps the key out of the shortcut map; the key press
+        // that follows comes up here when no child used it.
+        key->accept();
+        if (e->type() == QEvent::KeyPress)
+            own->trigger();
+        return true;
+    }
+
+private:
+    QAction* OwnAction(const QKeySequence& keys) const
+    {
+        for (QAction* a : FWindow->actions())
+            if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut().matches(keys) == QKeySequence::ExactMatch)
+                return a;
+        return nullptr;
+    }
+
+    QWidget* FWindow;
+};
+
+} // namespace
+
+void KeepOwnShortcuts(QWidget* toolWindow)
+{
+    if (toolWindow)
+        toolWindow->installEventFilter(new TOwnShortcuts(toolWindow));
 }
 
 } // namespace rs

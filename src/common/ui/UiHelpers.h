@@ -47,4 +47,11 @@ QString StatusText(const QString& longHint);
 void InstallHint(QWidget* widget, const QString& hint);
 void InstallHint(QAction* action, const QString& hint);
 
+// A tool window's own shortcuts (the actions added to the window) win over the
+// main window's while the tool window is active. Qt offers the main window's
+// shortcuts to its tool windows too, and a key bound in both windows (Ctrl+T in
+// the results window and in the chart window's menu) would be ambiguous and do
+// nothing at all.
+void KeepOwnShortcuts(QWidget* toolWindow);
+
 } // namespace rs

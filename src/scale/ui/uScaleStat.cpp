@@ -4,6 +4,7 @@
 #include "chartwin/Pictures.h"
 #include "common/Utils.h"
 #include "common/uTimeHelpers.h"
+#include "common/ui/UiHelpers.h"
 #include "common/ui/PlatformServices.h"
 #include "document/uRChart.h"
 #include "scale/ui/uScaleTools.h"
@@ -147,6 +148,7 @@ TScaleStatFrm::TScaleStatFrm(QWidget* parent)
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
+    KeepOwnShortcuts(this);
     connect(mnSelectAll, &QAction::triggered, this, &TScaleStatFrm::SelectAll);
     connect(mnCopyCells, &QAction::triggered, this, &TScaleStatFrm::CopyCells);
     Grid->setContextMenuPolicy(Qt::CustomContextMenu);
