@@ -1,10 +1,13 @@
 // rainscribe: the desktop program.
 //
-//   rainscribe [-ns] [--no-tablet] [FILE.pvd ...]
+//   rainscribe [-ns] [--no-tablet] [--virtual-tablet] [FILE.pvd ...]
 //
 // "-ns" as the first argument starts without the splash window; "--no-tablet"
-// runs as if no tablet driver were installed (the mouse still works). Files
-// named on the command line are opened once the program has started.
+// runs as if no tablet driver were installed (the mouse still works). On
+// Windows a WinTab tablet is used when its library is installed;
+// "--virtual-tablet" leaves it aside so that the virtual tablet serves for
+// scanned charts. Files named on the command line are opened once the program
+// has started.
 
 #include "chartwin/Pictures.h"
 #include "common/uAppFiles.h"
@@ -13,6 +16,9 @@
 #include "tablet/Tablet.h"
 #include "tablet/TabletDriver.h"
 #include "tools/uCnvLibrary.h"
+#ifdef _WIN32
+#include "tablet/ui/win/WinTabHost.h"
+#endif
 
 #include <QApplication>
 #include <QFile>
@@ -22,6 +28,7 @@
 
 #include <clocale>
 #include <cstring>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -40,17 +47,28 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTexts);
 
     bool showSplash = true;
+    bool virtualTablet = false;
     QStringList files;
     for (int i = 1; i < argc; ++i) {
         if (i == 1 && std::strcmp(argv[i], "-ns") == 0)
             showSplash = false;
         else if (std::strcmp(argv[i], "--no-tablet") == 0)
             rs::SelectNoTabletDriver(true);
+        else if (std::strcmp(argv[i], "--virtual-tablet") == 0)
+            virtualTablet = true;
         else if (argv[i][0] != '-')
             files.push_back(QFile::decodeName(argv[i]));
     }
 
     rs::TCnvLibrary::Instance().Load(rs::AppPath());
+#ifdef _WIN32
+    // Outlives the windows, which close their contexts first.
+    std::unique_ptr<rs::TWinTabHost> winTab;
+    if (!virtualTablet && !rs::NoTabletDriverSelected())
+        winTab = std::make_unique<rs::TWinTabHost>();
+#else
+    (void)virtualTablet; // the virtual tablet is the only driver here
+#endif
 
     rs::TMainSplash* splash = nullptr;
     if (showSplash) {

@@ -25,7 +25,7 @@ QStringList OpenDataFiles(QWidget* parent, const QString& folder)
     request.InitialDir = folder;
     request.DefaultExt = QStringLiteral("dpb");
     request.MultiSelect = true;
-    return FileDialogs().GetOpenFileNames(parent, request);
+    return FileDialogs().AskOpenFileNames(parent, request);
 }
 
 qint64 TickCount() { return rs::TickCount(); }

@@ -479,7 +479,7 @@ bool TResultFrm::WriteCsv(const QString& title, const QString& suggested, const 
     request.Filter = QStringLiteral("Arquivos CSV (*.csv)|*.csv|Todos os Arquivos (*.*)|*.*");
     request.DefaultExt = QStringLiteral("csv");
     request.FileName = suggested;
-    const QString name = FileDialogs().GetSaveFileName(this, request);
+    const QString name = FileDialogs().AskSaveFileName(this, request);
     if (name.isEmpty())
         return false;
     std::ofstream out(QFile::encodeName(name).toStdString(), std::ios::binary | std::ios::trunc);

@@ -40,7 +40,9 @@ void TCnvLibrary::Load(const std::string& folder)
     HMODULE h = LoadLibraryA(FFileName.c_str());
     FHandle = reinterpret_cast<void*>(h);
     if (h)
-        FEntry = reinterpret_cast<TExecuteConversion>(GetProcAddress(h, "ExecuteConversion"));
+        // Through a generic function pointer: FARPROC's own type says nothing.
+        FEntry = reinterpret_cast<TExecuteConversion>(
+            reinterpret_cast<void (*)()>(GetProcAddress(h, "ExecuteConversion")));
 #else
     FHandle = dlopen(FFileName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (FHandle)

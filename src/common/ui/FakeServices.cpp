@@ -2,7 +2,7 @@
 
 namespace rs {
 
-QStringList TScriptedFileDialogs::GetOpenFileNames(QWidget*, const TFileDialogRequest& request)
+QStringList TScriptedFileDialogs::AskOpenFileNames(QWidget*, const TFileDialogRequest& request)
 {
     FOpenRequests << request;
     if (FOpen.empty())
@@ -14,7 +14,7 @@ QStringList TScriptedFileDialogs::GetOpenFileNames(QWidget*, const TFileDialogRe
     return files;
 }
 
-QString TScriptedFileDialogs::GetSaveFileName(QWidget*, const TFileDialogRequest& request)
+QString TScriptedFileDialogs::AskSaveFileName(QWidget*, const TFileDialogRequest& request)
 {
     FSaveRequests << request;
     if (FSave.empty())

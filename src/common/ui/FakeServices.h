@@ -53,8 +53,8 @@ private:
 class TScriptedFileDialogs : public IFileDialogs
 {
 public:
-    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override;
-    QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) override;
+    QStringList AskOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override;
+    QString AskSaveFileName(QWidget* parent, const TFileDialogRequest& request) override;
 
     void SetNextOpenFiles(const QStringList& files) { FOpen.push_back(files); }
     void SetNextSaveFile(const QString& file) { FSave.push_back(file); }

@@ -70,7 +70,7 @@ void Prepare(QFileDialog& dlg, const TFileDialogRequest& request)
 class TQtFileDialogs : public IFileDialogs
 {
 public:
-    QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override
+    QStringList AskOpenFileNames(QWidget* parent, const TFileDialogRequest& request) override
     {
         QFileDialog dlg(parent ? parent : QApplication::activeWindow());
         dlg.setAcceptMode(QFileDialog::AcceptOpen);
@@ -81,7 +81,7 @@ public:
         return Native(dlg.selectedFiles());
     }
 
-    QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) override
+    QString AskSaveFileName(QWidget* parent, const TFileDialogRequest& request) override
     {
         QFileDialog dlg(parent ? parent : QApplication::activeWindow());
         dlg.setAcceptMode(QFileDialog::AcceptSave);

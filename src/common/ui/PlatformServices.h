@@ -58,9 +58,9 @@ class IFileDialogs
 public:
     virtual ~IFileDialogs() = default;
     // Chosen files with native separators; empty when cancelled. One file unless MultiSelect.
-    virtual QStringList GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) = 0;
+    virtual QStringList AskOpenFileNames(QWidget* parent, const TFileDialogRequest& request) = 0;
     // The chosen name with native separators; empty when cancelled.
-    virtual QString GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) = 0;
+    virtual QString AskSaveFileName(QWidget* parent, const TFileDialogRequest& request) = 0;
 };
 IFileDialogs& FileDialogs();
 IFileDialogs* SetFileDialogs(IFileDialogs* service);

@@ -40,6 +40,14 @@ TWindowId TTabletBinding::WindowIdOf(const QWidget* window)
     return reinterpret_cast<TWindowId>(window);
 }
 
+QWidget* TTabletBinding::WindowOf(TWindowId id)
+{
+    // Looked up, never dereferenced from the id: a dead window is absent.
+    const auto& map = Bindings();
+    auto it = map.constFind(reinterpret_cast<const QWidget*>(id));
+    return it != map.constEnd() ? it.value()->FWindow.data() : nullptr;
+}
+
 TTabletBinding* TTabletBinding::OwnerOf(const QWidget* w)
 {
     const auto& map = Bindings();

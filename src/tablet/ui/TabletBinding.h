@@ -27,6 +27,8 @@ class TTabletBinding : public QObject
     QWidget* Window() const { return FWindow; }
     // The opaque id the driver sees for a widget.
     static TWindowId WindowIdOf(const QWidget* window);
+    // The live bound window with that id; null once it is gone.
+    static QWidget* WindowOf(TWindowId id);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -80,7 +80,7 @@ private slots:
     void installedHintsFeedTooltipAndStatusBar();
     void errorIfShowsTheMessageAndFocusesTheControl();
     void folderBrowserAsksWithItsTitleAndKeepsFolderOnCancel();
-    void openDialogRequestIsBuiltFromTheSpec();
+    void openDialogRequestBecomesTheDialogsSettings();
     void filtersInPairsBecomeQtFilters();
     void accessorsRouteToInstalledFakesAndBack();
 };
@@ -351,7 +351,7 @@ void TestServices::folderBrowserAsksWithItsTitleAndKeepsFolderOnCancel()
     QCOMPARE(fakes.FolderDialog.LastStatusText(), QString("Pasta: /proibida"));
 }
 
-void TestServices::openDialogRequestIsBuiltFromTheSpec()
+void TestServices::openDialogRequestBecomesTheDialogsSettings()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -372,16 +372,16 @@ void TestServices::openDialogRequestIsBuiltFromTheSpec()
     request.InitialDir = dir.path();
     request.MultiSelect = true;
     request.DefaultExt = "pvd";
-    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, request).isEmpty()); // cancelled
+    QVERIFY(FileDialogs().AskOpenFileNames(nullptr, request).isEmpty()); // cancelled
     QCOMPARE(mode, QFileDialog::ExistingFiles);
     QCOMPARE(filters, QStringList({"Arquivos de Dados Pluviográficos (*.pvd)"}));
     QCOMPARE(title, QString("Abrir"));
 
     TFakeServicesScope fakes;
     fakes.FileDialogs.SetNextOpenFiles({"a.pvd", "b.pvd"});
-    QCOMPARE(FileDialogs().GetOpenFileNames(nullptr, request), QStringList({"a.pvd", "b.pvd"}));
+    QCOMPARE(FileDialogs().AskOpenFileNames(nullptr, request), QStringList({"a.pvd", "b.pvd"}));
     QCOMPARE(fakes.FileDialogs.OpenRequests().size(), 1);
-    QVERIFY(FileDialogs().GetOpenFileNames(nullptr, request).isEmpty());
+    QVERIFY(FileDialogs().AskOpenFileNames(nullptr, request).isEmpty());
 }
 
 void TestServices::filtersInPairsBecomeQtFilters()

@@ -318,6 +318,14 @@ class TestVirtualTablet : public QObject
         QCOMPARE(Vt->Driver().OverlapOrder().front(), outer.Ctx());
         edit->setFocus();
         QCOMPARE(Vt->Driver().OverlapOrder().front(), inner.Ctx());
+
+        // A driver maps a window id back to the live window only.
+        const TWindowId childId = TTabletBinding::WindowIdOf(child);
+        QCOMPARE(TTabletBinding::WindowOf(childId), child);
+        QCOMPARE(TTabletBinding::WindowOf(TTabletBinding::WindowIdOf(&frame)), &frame);
+        QCOMPARE(TTabletBinding::WindowOf(TTabletBinding::WindowIdOf(edit)), nullptr);
+        delete child;
+        QCOMPARE(TTabletBinding::WindowOf(childId), nullptr);
     }
 
     void aScannedChartBecomesTheAreaAtItsResolution()
