@@ -158,6 +158,10 @@ void TOptions::Load(const TIniFile& ini, std::vector<std::string>* badKeys)
     TBounds bounds;
     if (ParseBounds(read(ini::kSecMainWindow, ini::kKeyBounds), bounds))
         MainWindowBounds = bounds;
+
+    VirtualTabletOpen = readInt(ini::kSecVirtualTablet, ini::kKeyOpen, 0) != 0;
+    VirtualTabletImage.clear();
+    doc.Find(ini::kSecVirtualTablet, ini::kKeyImage, VirtualTabletImage);
 }
 
 bool TOptions::Save(TIniFile& ini) const
@@ -174,6 +178,8 @@ bool TOptions::Save(TIniFile& ini) const
         doc.Set(ini::kSecOptions, ini::kKeyNumFiles, std::to_string(NumRecentFiles));
         if (MainWindowBounds)
             doc.Set(ini::kSecMainWindow, ini::kKeyBounds, FormatBounds(*MainWindowBounds));
+        doc.Set(ini::kSecVirtualTablet, ini::kKeyOpen, VirtualTabletOpen ? "1" : "0");
+        doc.Set(ini::kSecVirtualTablet, ini::kKeyImage, VirtualTabletImage);
         return true;
     });
 }

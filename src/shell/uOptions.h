@@ -42,6 +42,10 @@ inline constexpr const char* kKeyLowerHeight = "AlturaInferior";
 inline constexpr const char* kKeyStayOnTop = "Sempre Vis\xED" "vel";
 // The main window's bounds, kept only when the main window chooses to.
 inline constexpr const char* kSecMainWindow = "Janela Principal";
+// The virtual tablet window: open at the last shutdown, and its scanned chart.
+inline constexpr const char* kSecVirtualTablet = "Mesa Virtual";
+inline constexpr const char* kKeyOpen = "Aberta";
+inline constexpr const char* kKeyImage = "Imagem";
 } // namespace ini
 
 inline constexpr int kMaxRecentFiles = 8;
@@ -87,6 +91,8 @@ struct TOptions
     bool ExclusiveNewFile = false;
     int NumRecentFiles = 0; // 0 ... kMaxRecentFiles
     std::optional<TBounds> MainWindowBounds;
+    bool VirtualTabletOpen = false;
+    std::string VirtualTabletImage; // Latin-1 path; empty: the blank area
 
     int InsertButton() const { return Buttons[ttInsert]; }
     int DeleteButton() const { return Buttons[ttDelete]; }

@@ -68,6 +68,8 @@ TMainFrm::TMainFrm(TMainSplash* splash, QWidget* parent) : QMainWindow(parent), 
 
 TMainFrm::~TMainFrm()
 {
+    if (!FVirtualTabletKept)
+        KeepVirtualTabletState();
     // The forms made after the main window go first, the last made first.
     for (auto it = FForms.rbegin(); it != FForms.rend(); ++it)
         delete it->data();
@@ -375,6 +377,7 @@ void TMainFrm::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    KeepVirtualTabletState(); // before closing hides it
     e->accept();
 }
 

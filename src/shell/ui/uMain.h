@@ -188,6 +188,11 @@ private:
     std::unique_ptr<TTablet> FTablet;
     TPropertyDlg* FPropertyDlg = nullptr;
     QPointer<QWidget> FVirtualTablet;
+    bool FVirtualTabletKept = false;
+    // Notes in the preferences whether the virtual tablet is open and which
+    // scanned chart it shows, so that the next run opens it the same way.
+    void KeepVirtualTabletState();
+    void RestoreVirtualTabletState();
     // Forms made after the main window, freed before it in reverse order.
     QList<QPointer<QWidget>> FForms;
 };

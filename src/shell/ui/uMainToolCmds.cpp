@@ -15,6 +15,7 @@
 #include "tools/uCnvLibrary.h"
 #include "tools/uDryDays.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 
@@ -31,6 +32,8 @@ void TMainFrm::CreateTabletWindows()
         FForms.push_front(vt);
         mnTablet->addSeparator();
         mnTablet->addAction(vt->ToggleAction());
+        // Shown once the main window is up, so that it opens above it.
+        QMetaObject::invokeMethod(this, &TMainFrm::RestoreVirtualTabletState, Qt::QueuedConnection);
     }
     if (!Windows.TabletTest)
         Windows.TabletTest = [this](int mode) {
@@ -38,6 +41,33 @@ void TMainFrm::CreateTabletWindows()
             TTableDlg::Execute(this, TTaskButtonSet{o.InsertButton(), o.DeleteButton(), o.OverflowButton()},
                                mode == 0 ? moAbsolute : moRelative);
         };
+}
+
+void TMainFrm::KeepVirtualTabletState()
+{
+    auto* vt = qobject_cast<TVirtualTablet*>(FVirtualTablet.data());
+    if (!vt)
+        return;
+    FVirtualTabletKept = true;
+    TOptions& o = Options();
+    o.VirtualTabletOpen = vt->IsOpen();
+    // The settings file is Latin-1: a path it cannot hold is not kept.
+    const QString path = vt->ImagePath();
+    const QByteArray bytes = path.toLatin1();
+    o.VirtualTabletImage = QString::fromLatin1(bytes) == path ? bytes.toStdString() : std::string();
+}
+
+void TMainFrm::RestoreVirtualTabletState()
+{
+    auto* vt = qobject_cast<TVirtualTablet*>(FVirtualTablet.data());
+    const TOptions& o = Options();
+    if (!vt || !o.VirtualTabletOpen)
+        return;
+    // A chart image that is gone since is simply not shown again.
+    const QString image = QString::fromLatin1(o.VirtualTabletImage.c_str());
+    if (!image.isEmpty() && QFileInfo::exists(image))
+        vt->LoadImage(image);
+    vt->SetOpen(true);
 }
 
 void TMainFrm::FileDryDaysExecute()

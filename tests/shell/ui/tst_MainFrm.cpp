@@ -16,6 +16,7 @@
 #include "support/TestCharts.h"
 #include "tablet/Tablet.h"
 #include "tablet/TabletDriver.h"
+#include "tablet/ui/VirtualTablet.h"
 
 #include <QAction>
 #include <QLabel>
@@ -511,6 +512,57 @@ private slots:
         while (!ChartWindows().empty())
             delete ChartWindows().back();
         frm.reset();
+        ReleaseTabletLibrary();
+        SelectNoTabletDriver(true);
+    }
+
+    void virtualTabletRememberedBetweenRuns()
+    {
+        SelectNoTabletDriver(false);
+        const QString image = tmp.filePath(QStringLiteral("scan.png"));
+        QImage scan(600, 450, QImage::Format_RGB32);
+        scan.fill(Qt::white);
+        scan.setDotsPerMeterX(11811); // 300 dpi
+        scan.setDotsPerMeterY(11811);
+        QVERIFY(scan.save(image));
+
+        frm->CreateForms();
+        auto* vt = frm->findChild<TVirtualTablet*>();
+        QVERIFY(vt);
+        QVERIFY(!vt->IsOpen()); // closed the first time
+        QVERIFY(vt->LoadImage(image));
+        vt->ToggleAction()->trigger();
+        QVERIFY(vt->IsOpen());
+        frm->close(); // closing the main window hides its windows
+        frm.reset();
+        QVERIFY(IniText().find("[Mesa Virtual]") != std::string::npos);
+        QVERIFY(IniText().find("Aberta=1") != std::string::npos);
+
+        // The next run opens it again with the same chart.
+        frm = MakeMain();
+        frm->show();
+        frm->CreateForms();
+        vt = frm->findChild<TVirtualTablet*>();
+        QVERIFY(vt);
+        QTRY_VERIFY(vt->IsOpen());
+        QCOMPARE(vt->ImagePath(), image);
+
+        // Closed by the operator: closed next time; a vanished image is no error.
+        vt->ToggleAction()->trigger();
+        QVERIFY(!vt->IsOpen());
+        frm.reset();
+        QVERIFY(IniText().find("Aberta=0") != std::string::npos);
+        QFile::remove(image);
+        QVERIFY(TIniFile(IniFileName()).WriteString(ini::kSecVirtualTablet, ini::kKeyOpen, "1"));
+        msgs.Clear();
+        frm = MakeMain();
+        frm->CreateForms();
+        vt = frm->findChild<TVirtualTablet*>();
+        QTRY_VERIFY(vt->IsOpen());
+        QVERIFY(vt->ImagePath().isEmpty());
+        QCOMPARE(msgs.Count(), 0);
+        frm.reset();
+        Options().VirtualTabletOpen = false;
         ReleaseTabletLibrary();
         SelectNoTabletDriver(true);
     }
