@@ -59,5 +59,9 @@ int main(int argc, char** argv)
     seed("coord", 4, "15,5; 8.25");
     seed("number", 5, "-1,5e3");
     seed("date", 6, "29/02/2000");
+    seed("zoom", 7, "  150 %");
+    seed("zoom-decimal", 7, "12,5%");
+    seed("zoom-nbsp", 7, "\xC2\xA0" "250\xE2\x80\xAF%%");
+    seed("zoom-bad", 7, "1e400%");
     return 0;
 }

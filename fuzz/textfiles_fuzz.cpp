@@ -1,6 +1,7 @@
 // The text readers: the first byte picks the reader, the rest is its input.
 // Point sets, station list, settings file (and the preferences read from it),
-// the day list, the coordinate text and the tolerant number and date parsers.
+// the day list, the coordinate text, the tolerant number and date parsers and
+// the zoom box's text.
 
 #include "common/Utils.h"
 #include "common/uIniFile.h"
@@ -8,8 +9,10 @@
 #include "scale/uCoordParse.h"
 #include "scale/uCoordsList.h"
 #include "shell/uOptions.h"
+#include "shell/uZoomText.h"
 #include "tools/uDayList.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -19,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 7) {
+    switch (data[0] % 8) {
     case 0: {
         rs::TCoordsList sets;
         sets.LoadFromText(text);
@@ -69,6 +72,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rs::SetDecimalSeparator('.');
         break;
     }
+    case 7:
+        for (char sep : {',', '.'}) {
+            rs::SetDecimalSeparator(sep);
+            const rs::TZoomEntry e = rs::ParseZoomText(text);
+            // The number never holds the "%" nor, on success, anything but a finite value.
+            if (e.Number.find('%') != std::string::npos || e.Has != !e.Number.empty() ||
+                (e.Has && e.Ok && !std::isfinite(e.Zoom)) || (!e.Has && e.Zoom != 0))
+                __builtin_trap();
+            if (!e.Ok)
+                rs::ZoomErrorText(e);
+        }
+        rs::SetDecimalSeparator('.');
+        break;
     default: {
         double d;
         if (rs::TryStrToDate(text, d))

@@ -2,7 +2,9 @@
 
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
+#include "common/uAtomicFile.h"
 #include "common/ui/PlatformServices.h"
+#include "common/ui/UiHelpers.h"
 #include "document/uRainAnalysis.h"
 #include "document/uRainCsv.h"
 
@@ -23,7 +25,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <fstream>
 
 namespace rs {
 
@@ -137,6 +138,7 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
     }
+    KeepOwnShortcuts(this);
     connect(mnSelectAll, &QAction::triggered, this, &TResultFrm::mnSelectAllClick);
     connect(mnCopyCells, &QAction::triggered, this, &TResultFrm::mnCopyCellsClick);
     layout->setMenuBar(bar);
@@ -240,14 +242,20 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
 
 TResultFrm::~TResultFrm() { Detach(); }
 
-void TResultFrm::Attach(TRChart* doc)
+void TResultFrm::Attach(TRChartFrm* window)
 {
-    if (doc == FDoc)
+    if (window && window == FWindow && FDoc == &window->Doc())
         return;
     Detach();
-    FDoc = doc;
-    if (!FDoc)
+    if (!window)
         return;
+    FWindow = window;
+    FDoc = &window->Doc();
+    FWindowGone = connect(window, &QObject::destroyed, this, [this] {
+        disconnect(FWindowGone);
+        FWindow = nullptr;
+        FDoc = nullptr;
+    });
     TCurve& c = FDoc->Curve();
     c.OnSelect = [this](TPointList*) { CurveSelected(); };
     c.OnAdded = [this](TPointList*, TDigPoint*) { CurveChanged(); };
@@ -262,6 +270,8 @@ void TResultFrm::Detach()
         c.OnAdded = nullptr;
         c.OnRemoved = nullptr;
     }
+    disconnect(FWindowGone);
+    FWindow = nullptr;
     FDoc = nullptr;
 }
 
@@ -276,7 +286,7 @@ void TResultFrm::Reload()
         close();
         return;
     }
-    Attach(&active->Doc());
+    Attach(active);
     FCurrentRow = 0;
     CurveChanged();
     if (FPages->currentIndex() != 1)
@@ -482,12 +492,10 @@ bool TResultFrm::WriteCsv(const QString& title, const QString& suggested, const 
     const QString name = FileDialogs().AskSaveFileName(this, request);
     if (name.isEmpty())
         return false;
-    std::ofstream out(QFile::encodeName(name).toStdString(), std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (!out) {
-        wnd::ShowError(QStringLiteral("Não foi possível gravar o arquivo \"%1\".").arg(name));
+    TWriteError e;
+    if (!WriteFileAtomically(QFile::encodeName(name).toStdString(), text, &e)) {
+        wnd::ShowError(QStringLiteral("Não foi possível gravar o arquivo \"%1\": %2.")
+                           .arg(name, QString::fromStdString(e.Reason)));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #include "shell/ui/uMainZoomBox.h"
 
 #include "common/Utils.h"
+#include "shell/uZoomText.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,17 +25,10 @@ TZoomBox::TZoomBox(QWidget* parent) : QComboBox(parent)
 
 void TZoomBox::ParseZoom(const QString& text, bool& has, bool& ok, double& zoom)
 {
-    const qsizetype pc = text.indexOf(QLatin1Char('%'));
-    const QString number = (pc < 0 ? text : text.left(pc)).trimmed();
-    has = !number.isEmpty();
-    ok = true;
-    zoom = 0;
-    if (!has)
-        return;
-    double v = 0;
-    ok = TryStrToFloat(number.toStdString(), v);
-    if (ok)
-        zoom = v * 0.01;
+    const TZoomEntry e = ParseZoomText(text.toStdString());
+    has = e.Has;
+    ok = e.Ok;
+    zoom = e.Zoom;
 }
 
 bool TZoomBox::eventFilter(QObject* watched, QEvent* e)

@@ -37,7 +37,8 @@ class TstDryPeriodDlg : public QObject
         auto d = std::make_unique<TDryPeriodDlg>(FStations);
         d->CurrentYear = [] { return 2026; };
         d->show();
-        QTest::qWaitForWindowExposed(d.get());
+        if (!QTest::qWaitForWindowExposed(d.get()))
+            qWarning("the dialog was not shown");
         d->activateWindow();
         return d;
     }
