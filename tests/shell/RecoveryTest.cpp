@@ -238,3 +238,29 @@ TEST_F(RecoveryTest, UnreadableCopiesAreMovedAsideNotDeleted)
     EXPECT_EQ(Bytes(second), "other junk");
     EXPECT_EQ(Bytes(folder + "Danificados/" + ExtractFileName(junk)), "not a chart");
 }
+
+// The chart scripts/recovery-smoke.sh digitizes: a scale and 34 points, not
+// digitizing. Built here the way it was made, so it follows the data file.
+TEST(RecoverySmokeChart, IsTheSampleChartWithThirtyMorePoints)
+{
+    TRChart c;
+    test::MakeDigitizedChart(c);
+    TRChartInfo i = c.Info;
+    i.Date = EncodeDate(2022, 6, 10);
+    c.SetInfo(i);
+    c.BeginDigitizing();
+    for (int k = 0; k < 30; ++k)
+        test::DigitizeValue(c, 12.5 + k * 0.25, 3.5 + (k % 6) * 0.25);
+    c.EndDigitizing();
+    ASSERT_EQ(c.Curve().Count(), 34);
+
+    const std::string file = std::string(RS_TEST_DATA) + "/recovery/12345678-20220610.pvd";
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, c.SaveToBuffer()) << file;
+    TRChart back;
+    ASSERT_TRUE(back.LoadFromFile(file));
+    EXPECT_EQ(back.State(), int(Idle));
+    EXPECT_TRUE(back.Scale().Concluded);
+    EXPECT_EQ(ExtractFileName(TRChart::MakeFileName(back.Info)), "12345678-20220610.pvd");
+}
