@@ -56,7 +56,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void Attach(TRChart* doc);
+    void Attach(TRChartFrm* window);
     void Detach();
     void CurveChanged();
     void CurveSelected();
@@ -73,6 +73,10 @@ private:
     QTableWidget* FMaxGrid = nullptr;
     QLabel* FMaxStatus = nullptr;
     QPixmap FArrow;
+    // The window of the document shown, watched: when it goes, so does the
+    // document (a new one may take its address).
+    TRChartFrm* FWindow = nullptr;
+    QMetaObject::Connection FWindowGone;
     TRChart* FDoc = nullptr;
     int FCurrentRow = 0;
     int FEnteredRow = 0;

@@ -207,6 +207,28 @@ private slots:
         QVERIFY(!ResultFrm()->isVisible());
     }
 
+    void newChartAfterTheLastOneClosed()
+    {
+        FWin = Chart({{7, 0}, {8, 1}});
+        QVERIFY(ResultFrm()->isVisible());
+        delete FWin;
+        FWin = nullptr;
+        QApplication::processEvents();
+        QVERIFY(!ResultFrm()->isVisible());
+        // Nothing of the closed chart is left to show (nor to read from freed memory).
+        QCOMPARE(ResultFrm()->CellText(1, 1), QString());
+        QVERIFY(!ResultFrm()->ExportMaxima());
+        QCOMPARE(FFiles.SaveRequests().size(), 0);
+        // A new chart, wherever its document lies in memory, is followed point by point.
+        FWin = Chart({});
+        test::DigitizeValue(FWin->Doc(), 7, 0);
+        test::DigitizeValue(FWin->Doc(), 8, 2);
+        QVERIFY(ResultFrm()->isVisible());
+        QCOMPARE(ResultFrm()->PanelText(1), U("2"));
+        QCOMPARE(ResultFrm()->Grid()->RowCount(), 3);
+        QCOMPARE(ResultFrm()->CellText(3, 2), Q(FormatNum("%.2f", 2.0)));
+    }
+
     void maximaOfAConstantRate()
     {
         // 2 mm/h from 10:00 to 14:00, nothing before or after.
