@@ -3,6 +3,7 @@
 // dialog is freed (and left alone when there is nothing to report).
 
 #include "common/Utils.h"
+#include "common/uAtomicFile.h"
 #include "common/ui/MessageService.h"
 #include "document/uRChart.h"
 #include "support/TestCharts.h"
@@ -196,7 +197,36 @@ private slots:
             QCOMPARE(d.lbFileName->text(), U("1 arquivos foram convertidos com sucesso!"));
         }
         QCOMPARE(Read(report), std::string("untouched\r\n"));
-        QVERIFY(!FileExists(FTmp.path().toStdString() + "/Redigit.txt.tmp"));
+        for (const auto& e : std::filesystem::directory_iterator(FTmp.path().toStdString()))
+            QVERIFY2(e.path().extension() != ".tmp", e.path().c_str());
+    }
+
+    // The disk fills up while the report is added to as the dialog closes: the
+    // operator is told, the earlier report stays as it was, no temporary file is left.
+    void reportOnAFullDisk()
+    {
+        const std::string root = FTmp.path().toStdString() + "/full/";
+        Write(root + "p.dpb", PoorDpb());
+        const std::string report = FTmp.path().toStdString() + "/RedigitFull.txt";
+        Write(report, "earlier block\r\n");
+        FBoxes.Clear();
+        {
+            TWriteFaultScope full({TWriteStep::Write, 20, 0, "RedigitFull"});
+            {
+                TCnvFilesDlg d(root, report);
+                d.btConvert->click();
+                d.btConvert->click();
+            }
+            QCOMPARE(full.Hits(), 1);
+        }
+        QCOMPARE(FBoxes.Count(), 1);
+        QCOMPARE(FBoxes.Shown().back().Type, TMsgType::Error);
+        QCOMPARE(FBoxes.LastText(), U("Erro ao gravar o arquivo \"%1\": não há espaço livre no disco. O arquivo "
+                                      "anterior foi preservado.")
+                                        .arg(QString::fromStdString(report)));
+        QCOMPARE(Read(report), std::string("earlier block\r\n"));
+        for (const auto& e : std::filesystem::directory_iterator(FTmp.path().toStdString()))
+            QVERIFY2(e.path().extension() != ".tmp", e.path().c_str());
     }
 
     void picture()
