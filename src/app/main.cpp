@@ -8,6 +8,10 @@
 // "--virtual-tablet" leaves it aside so that the virtual tablet serves for
 // scanned charts. Files named on the command line are opened once the program
 // has started.
+//
+// RS_STARTUP_PROBE set in the environment (used by the start-up benchmark):
+// at the first idle moment with the main window shown and active, prints
+// "rainscribe-idle MS" (milliseconds since main began) and quits.
 
 #include "chartwin/Pictures.h"
 #include "common/uAppFiles.h"
@@ -20,18 +24,45 @@
 #include "tablet/ui/win/WinTabHost.h"
 #endif
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QWindow>
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
+namespace {
+
+// The start-up probe: the first wait for events once the main window is
+// exposed and active (or its first-activation message is up).
+void ProbeFirstIdle(QMainWindow& main, const QElapsedTimer& sinceStart)
+{
+    auto idle = [&main, &sinceStart, done = false]() mutable {
+        const QWindow* w = main.windowHandle();
+        if (done || !w || !w->isExposed() || (!main.isActiveWindow() && !QApplication::activeModalWidget()))
+            return;
+        done = true;
+        std::printf("rainscribe-idle %lld\n", static_cast<long long>(sinceStart.elapsed()));
+        std::fflush(stdout);
+        QApplication::quit();
+    };
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &main,
+                     std::move(idle));
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     QApplication app(argc, argv);
     // Numbers follow the process locale (LC_NUMERIC); texts are handled as bytes.
     std::setlocale(LC_ALL, "");
@@ -83,6 +114,8 @@ int main(int argc, char** argv)
         mainFrm.CreateForms();
         mainFrm.show();
         mainFrm.activateWindow();
+        if (qEnvironmentVariableIsSet("RS_STARTUP_PROBE"))
+            ProbeFirstIdle(mainFrm, sinceStart);
         // The recovery offer first: a file named here whose unsaved changes it
         // brings back is then found open.
         QMetaObject::invokeMethod(
