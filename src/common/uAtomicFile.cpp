@@ -98,6 +98,7 @@ std::string WriteErrorText(int code)
     case ENOTDIR:
         return "parte do caminho não é uma pasta";
     case EISDIR:
+    case ENOTEMPTY:
         return "existe uma pasta com esse nome";
     case ENAMETOOLONG:
         return "o nome do arquivo é longo demais";
