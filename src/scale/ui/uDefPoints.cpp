@@ -1,6 +1,7 @@
 #include "scale/ui/uDefPoints.h"
 
 #include "chartwin/ChartImage.h"
+#include "chartwin/EnhGrid.h"
 #include "common/Utils.h"
 #include "common/ui/MessageService.h"
 #include "common/ui/UiHelpers.h"
@@ -10,15 +11,12 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -30,62 +28,6 @@ namespace {
 QString Num6g(double v) { return QString::fromStdString(FormatNum("%.6g", v)); }
 
 } // namespace
-
-// The grid's cell editor: starts with the stored value, reports its text when
-// it closes (not after Esc), and turns Enter into a move to the next value.
-class TDefPointsDelegate : public QStyledItemDelegate
-{
-public:
-    explicit TDefPointsDelegate(TDefPointsDlg* dlg) : QStyledItemDelegate(dlg), FDlg(dlg) {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        auto* ed = new QLineEdit(parent);
-        ed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        ed->setFrame(false);
-        Q_UNUSED(option);
-        Q_UNUSED(index);
-        return ed;
-    }
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (auto* ed = qobject_cast<QLineEdit*>(editor))
-            ed->setText(FDlg->EditText(index.column(), index.row()));
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
-    {
-        auto* ed = qobject_cast<QLineEdit*>(editor);
-        if (!ed || FCommitting)
-            return;
-        const QString text = ed->text().trimmed();
-        if (text.isEmpty())
-            return;
-        FCommitting = true;
-        FDlg->CellEdited(index.column(), index.row(), text);
-        FCommitting = false;
-    }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
-                auto* editor = qobject_cast<QWidget*>(object);
-                const QModelIndex index = FDlg->Grid->currentIndex();
-                emit commitData(editor);
-                emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-                FDlg->MoveAfterEnter(index.column(), index.row());
-                return true;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(object, event);
-    }
-
-private:
-    TDefPointsDlg* FDlg;
-    mutable bool FCommitting = false;
-};
 
 TDefPointsDlg* DefPointsDlg()
 {
@@ -100,33 +42,44 @@ TDefPointsDlg::TDefPointsDlg(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto* gbGrid = new QGroupBox(this);
-    Grid = new QTableWidget(kRows, 3, gbGrid);
-    Grid->horizontalHeader()->hide();
-    Grid->verticalHeader()->hide();
-    for (int c = 0; c < 3; ++c)
-        Grid->setColumnWidth(c, kColWidth);
-    for (int r = 0; r < kRows; ++r)
-        Grid->setRowHeight(r, kRowHeight);
-    Grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    Grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                          QAbstractItemView::AnyKeyPressed);
-    Grid->setItemDelegate(new TDefPointsDelegate(this));
+    Grid = new TEnhDrawGrid(gbGrid);
+    Grid->SetColCount(3);
+    Grid->SetRowCount(kRows);
+    Grid->SetFixedCols(1);
+    Grid->SetFixedRows(1);
+    Grid->SetDefaultColWidth(kColWidth);
+    Grid->SetDefaultRowHeight(kRowHeight);
+    Grid->SetOptions(kDefaultGridOptions | goEditing);
     // All rows in view: the header row and the number column never scroll away.
     Grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Grid->setFixedSize(3 * kColWidth + 2 * Grid->frameWidth() + 1, kRows * kRowHeight + 2 * Grid->frameWidth() + 1);
-    Grid->setStyleSheet(QStringLiteral("QTableWidget::item { padding-right: 4px; }"));
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < 3; ++c) {
-            auto* item = new QTableWidgetItem;
-            if (r == 0 || c == 0) {
-                item->setFlags(Qt::ItemIsEnabled);
-                item->setBackground(palette().button());
-                item->setTextAlignment(Qt::AlignCenter);
-            } else
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            Grid->setItem(r, c, item);
+    Grid->setFixedSize(3 * (kColWidth + Grid->GridLineWidth()) + 2 * Grid->frameWidth(),
+                       kRows * (kRowHeight + Grid->GridLineWidth()) + 2 * Grid->frameWidth());
+    Grid->OnGetCellText = [this](TEnhDrawGrid*, int col, int row, QString& text) { text = CellText(col, row); };
+    Grid->OnGetEditText = [this](TEnhDrawGrid*, int col, int row, QString& text) { text = EditText(col, row); };
+    Grid->OnEditCell = [this](TEnhDrawGrid*, int, int row, bool& allow) { allow = CanEdit(row); };
+    Grid->OnEditedCell = [this](TEnhDrawGrid*, int col, int row, const QString& text) {
+        if (!text.trimmed().isEmpty())
+            CellEdited(col, row, text);
+    };
+    Grid->OnGetCellStyle = [](TEnhDrawGrid*, int col, int row, TGridDrawState, TCellStyle& style) {
+        if (row == 0 || col == 0)
+            style.Align = Qt::AlignCenter;
+        else {
+            style.Align = Qt::AlignRight | Qt::AlignVCenter;
+            style.Margins = QMargins(2, 0, 4, 0);
         }
+    };
+    Grid->OnSelectCell = [this](TEnhDrawGrid*, int col, int row, bool&) { CurrentCellChanged(row, col); };
+    // Enter while editing: time -> precipitation -> the next row's time.
+    Grid->OnKeyDown = [this](TEnhDrawGrid* g, QKeyEvent* e, bool& handled) {
+        if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) || !g->EditorMode())
+            return;
+        const TGridCoord cell = g->EditedCell();
+        g->HideEditor();
+        MoveAfterEnter(cell.X, cell.Y);
+        handled = true;
+    };
 
     btDelete = new QPushButton(QStringLiteral("E&xcluir"), gbGrid);
     InstallHint(btDelete, QStringLiteral("Exclui o ponto da \r\nlinha corrente"));
@@ -171,8 +124,6 @@ TDefPointsDlg::TDefPointsDlg(QWidget* parent) : QDialog(parent)
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(Grid, &QTableWidget::currentCellChanged, this,
-            [this](int row, int col, int, int) { CurrentCellChanged(row, col); });
     connect(btDelete, &QPushButton::clicked, this, &TDefPointsDlg::btDeleteClick);
     connect(cbSave, &QCheckBox::toggled, this, [this](bool on) {
         edName->setEnabled(on);
@@ -214,7 +165,7 @@ void TDefPointsDlg::showEvent(QShowEvent* e)
         cbSave->setChecked(!FNewMode);
     }
     edName->setEnabled(cbSave->isChecked());
-    Grid->setCurrentCell(1, 1);
+    Grid->SetCurrent(1, 1);
     CurrentCellChanged(1, 1);
     Grid->setFocus();
     if (const QScreen* s = screen())
@@ -282,16 +233,16 @@ bool TDefPointsDlg::CellEdited(int col, int row, const QString& text)
     if (p.Complete())
         RefreshPoints();
     RepaintGrid();
-    CurrentCellChanged(Grid->currentRow(), Grid->currentColumn());
+    CurrentCellChanged(Grid->Row(), Grid->Col());
     return true;
 }
 
 void TDefPointsDlg::MoveAfterEnter(int col, int row)
 {
     if (col == 1)
-        Grid->setCurrentCell(row, 2);
+        Grid->SetCurrent(2, row);
     else if (col == 2 && row + 1 < kRows)
-        Grid->setCurrentCell(row + 1, 1);
+        Grid->SetCurrent(1, row + 1);
 }
 
 void TDefPointsDlg::RefreshPoints()
@@ -308,17 +259,7 @@ void TDefPointsDlg::RefreshPoints()
     lbPtCnt->setText(QStringLiteral("%1 Pontos\r\nVálidos").arg(ValidCount()));
 }
 
-void TDefPointsDlg::RepaintGrid()
-{
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < 3; ++c) {
-            QTableWidgetItem* item = Grid->item(r, c);
-            item->setText(CellText(c, r));
-            if (r > 0 && c > 0)
-                item->setFlags(CanEdit(r) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
-                                          : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        }
-}
+void TDefPointsDlg::RepaintGrid() { Grid->InvalidateGrid(); }
 
 int TDefPointsDlg::MarkerOfPoint(int point) const
 {
@@ -337,13 +278,13 @@ void TDefPointsDlg::CurrentCellChanged(int row, int)
 
 void TDefPointsDlg::btDeleteClick()
 {
-    const int row = Grid->currentRow();
+    const int row = Grid->Row();
     if (!FSet || row < 1 || row - 1 >= FSet->Count())
         return;
     FSet->Points.erase(FSet->Points.begin() + (row - 1));
     RepaintGrid();
     RefreshPoints();
-    CurrentCellChanged(row, Grid->currentColumn());
+    CurrentCellChanged(row, Grid->Col());
 }
 
 void TDefPointsDlg::PictureHovered(double prec, double time)
@@ -367,7 +308,7 @@ void TDefPointsDlg::PictureClicked(double prec, double time)
     FSet->Points.push_back(pt);
     RepaintGrid();
     RefreshPoints();
-    Grid->setCurrentCell(FSet->Count(), Grid->currentColumn() > 0 ? Grid->currentColumn() : 1);
+    Grid->SetCurrent(Grid->Col() > 0 ? Grid->Col() : 1, FSet->Count());
     CurrentCellChanged(FSet->Count(), 1);
 }
 

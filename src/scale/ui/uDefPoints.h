@@ -13,11 +13,11 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableWidget;
 
 namespace rs {
 
 class TChartImage;
+class TEnhDrawGrid;
 class TRChart;
 struct TCoordSet;
 
@@ -35,7 +35,7 @@ public:
     // or "Pontos Temporários". True on OK.
     bool Execute(const TRChart& doc, bool newMode, TCoordSet& set);
 
-    QTableWidget* Grid = nullptr;
+    TEnhDrawGrid* Grid = nullptr;
     QPushButton* btDelete = nullptr;
     QLabel* lbPtCnt = nullptr;
     QCheckBox* cbSave = nullptr;
@@ -63,7 +63,6 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    friend class TDefPointsDelegate;
     void RefreshPoints();
     void RepaintGrid();
     void CurrentCellChanged(int row, int col);

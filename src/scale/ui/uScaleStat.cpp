@@ -1,6 +1,7 @@
 #include "scale/ui/uScaleStat.h"
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/EnhGrid.h"
 #include "chartwin/Pictures.h"
 #include "common/Utils.h"
 #include "common/uTimeHelpers.h"
@@ -12,12 +13,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -44,73 +42,50 @@ QString Lines(const QString& text) { return QString(text).replace(QStringLiteral
 
 } // namespace
 
-class TScaleStatDelegate : public QStyledItemDelegate
+void TScaleStatFrm::DrawCell(int col, int row, const QRect& cell, QPainter& p) const
 {
-public:
-    explicit TScaleStatDelegate(TScaleStatFrm* frm) : QStyledItemDelegate(frm), FFrm(frm) {}
-
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        const int row = index.row(), col = index.column();
-        const QRect cell = option.rect;
-        p->save();
-        const bool selected = option.state & QStyle::State_Selected;
-        if (row == 0)
-            p->fillRect(cell, option.palette.button());
-        else if (selected)
-            p->fillRect(cell, option.palette.highlight());
-        p->setPen(selected && row > 0 ? option.palette.highlightedText().color() : option.palette.text().color());
-        if (!ActiveChartWindow() || !FFrm->FScale) {
-            p->restore();
-            return;
+    if (!ActiveChartWindow() || !FScale)
+        return;
+    const QRect r(cell.left(), cell.top() + 1, cell.width(), cell.height() - 1);
+    const TScale& s = *FScale;
+    if (row == 0) {
+        p.drawText(r.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, Lines(CellText(col, row)));
+    } else if (row <= s.Count()) {
+        p.drawText(r.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
+                   Lines(CellText(col, row)));
+        // A rule between the calculated value and the two lines below it.
+        const QPen pen = p.pen();
+        p.setPen(palette().button().color().darker(115));
+        const int y = r.top() + FTextHeight;
+        p.drawLine(r.right() - 4 - FTextWidth, y, r.right() - 4, y);
+        p.setPen(pen);
+        if (col == 0)
+            p.drawText(r.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(row));
+        if (s.Valid) {
+            const QPixmap& pic = CellWithin(col, row) ? Ok : noOk;
+            p.drawPixmap(r.left() + 4, (cell.top() + cell.bottom() - pic.height()) / 2, pic);
         }
-        const QRect r(cell.left(), cell.top() + 1, cell.width(), cell.height() - 1);
-        const TScale& s = *FFrm->FScale;
-        if (row == 0) {
-            p->drawText(r.adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, Lines(FFrm->CellText(col, row)));
-        } else if (row <= s.Count()) {
-            p->drawText(r.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignTop | Qt::TextWordWrap,
-                        Lines(FFrm->CellText(col, row)));
-            const QPen pen = p->pen();
-            p->setPen(option.palette.button().color().darker(115));
-            const int y = r.top() + FFrm->FTextHeight;
-            p->drawLine(r.right() - 4 - FFrm->FTextWidth, y, r.right() - 4, y);
-            p->setPen(pen);
-            if (col == 0)
-                p->drawText(r.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(row));
-            if (s.Valid) {
-                const QPixmap& pic = FFrm->CellWithin(col, row) ? FFrm->Ok : FFrm->noOk;
-                p->drawPixmap(r.left() + 4, (cell.top() + cell.bottom() - pic.height()) / 2, pic);
-            }
-        }
-        p->restore();
     }
-
-private:
-    TScaleStatFrm* FFrm;
-};
+}
 
 TScaleStatFrm::TScaleStatFrm(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::WindowMinMaxButtonsHint)
 {
     setWindowTitle(QStringLiteral("Estatística da Escala"));
-    Grid = new QTableWidget(kRows, 2, this);
-    Grid->horizontalHeader()->hide();
-    Grid->verticalHeader()->hide();
-    Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    Grid->setShowGrid(true);
-    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    Grid->setItemDelegate(new TScaleStatDelegate(this));
-    for (int c = 0; c < 2; ++c)
-        Grid->setColumnWidth(c, kColWidth);
-    Grid->setRowHeight(0, kHeaderHeight);
-    for (int r = 1; r < kRows; ++r)
-        Grid->setRowHeight(r, kRowHeight);
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < 2; ++c)
-            Grid->setItem(r, c, new QTableWidgetItem);
+    Grid = new TEnhDrawGrid(this);
+    Grid->SetColCount(2);
+    Grid->SetRowCount(kRows);
+    Grid->SetFixedCols(0);
+    Grid->SetFixedRows(1);
+    Grid->SetDefaultColWidth(kColWidth);
+    Grid->SetDefaultRowHeight(kRowHeight);
+    Grid->SetRowHeight(0, kHeaderHeight);
+    Grid->SetOptions(kDefaultGridOptions | goColSizing);
+    Grid->OnGetCellText = [this](TEnhDrawGrid*, int col, int row, QString& text) { text = CellText(col, row); };
+    Grid->OnDrawCell = [this](TEnhDrawGrid*, int col, int row, const QRect& rect, TGridDrawState,
+                              QPainter& p) { DrawCell(col, row, rect, p); };
+    Grid->OnSelectCell = [this](TEnhDrawGrid*, int, int row, bool&) { CellSelected(row); };
 
     Ok = LegendPicture(kPicOk, Qt::green);
     noOk = LegendPicture(kPicNoOk, Qt::red);
@@ -154,7 +129,6 @@ TScaleStatFrm::TScaleStatFrm(QWidget* parent)
     Grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu->popup(Grid->viewport()->mapToGlobal(pos)); });
-    connect(Grid, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) { CellSelected(row); });
     resize(2 * kColWidth + 2 * Grid->frameWidth() + 24, 500);
 }
 
@@ -242,20 +216,15 @@ void TScaleStatFrm::closeEvent(QCloseEvent* e)
     e->accept();
 }
 
-void TScaleStatFrm::Repaint()
-{
-    for (int r = 0; r < kRows; ++r)
-        for (int c = 0; c < 2; ++c)
-            Grid->item(r, c)->setText(CellText(c, r));
-    Grid->viewport()->update();
-}
+void TScaleStatFrm::Repaint() { Grid->InvalidateGrid(); }
 
 void TScaleStatFrm::SelectRow(int row)
 {
-    if (row < 1 || row >= kRows)
+    // Not while the grid's own selection is being passed to the scale.
+    if (row < 1 || row >= kRows || FSelecting)
         return;
     FSelecting = true;
-    Grid->setCurrentCell(row, Grid->currentColumn() < 0 ? 0 : Grid->currentColumn());
+    Grid->SetCurrent(Grid->Col(), row);
     FSelecting = false;
 }
 
@@ -263,8 +232,11 @@ void TScaleStatFrm::CellSelected(int row)
 {
     if (FSelecting || !FScale)
         return;
-    if (row >= 1 && row <= FScale->Count())
+    if (row >= 1 && row <= FScale->Count()) {
+        FSelecting = true;
         FScale->SelectIndex(row - 1);
+        FSelecting = false;
+    }
 }
 
 QString TScaleStatFrm::CellText(int col, int row) const
@@ -299,38 +271,8 @@ bool TScaleStatFrm::CellWithin(int col, int row) const
     return col == 0 ? std::fabs(d.Time) <= TScale::kTimeTolerance : std::fabs(d.Prec) <= TScale::kPrecTolerance;
 }
 
-void TScaleStatFrm::SelectAll() { Grid->selectAll(); }
+void TScaleStatFrm::SelectAll() { Grid->SelectAll(); }
 
-void TScaleStatFrm::CopyCells()
-{
-    const QList<QTableWidgetSelectionRange> ranges = Grid->selectedRanges();
-    int left, top, right, bottom;
-    if (ranges.isEmpty()) {
-        if (Grid->currentRow() < 0)
-            return;
-        left = right = std::max(0, Grid->currentColumn());
-        top = bottom = Grid->currentRow();
-    } else {
-        left = ranges.front().leftColumn();
-        right = ranges.front().rightColumn();
-        top = ranges.front().topRow();
-        bottom = ranges.front().bottomRow();
-        for (const auto& r : ranges) {
-            left = std::min(left, r.leftColumn());
-            right = std::max(right, r.rightColumn());
-            top = std::min(top, r.topRow());
-            bottom = std::max(bottom, r.bottomRow());
-        }
-    }
-    QString text;
-    for (int r = top; r <= bottom; ++r) {
-        QString line = CellText(left, r);
-        for (int c = left + 1; c <= right; ++c)
-            line += QLatin1Char('\t') + CellText(c, r);
-        text += line + QStringLiteral("\r\n");
-    }
-    if (!text.isEmpty())
-        Clipboard().SetText(text);
-}
+void TScaleStatFrm::CopyCells() { Grid->CopySelection(); }
 
 } // namespace rs

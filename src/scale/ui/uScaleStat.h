@@ -11,10 +11,12 @@
 
 class QAction;
 class QMenu;
-class QTableWidget;
+class QPainter;
+class QRect;
 
 namespace rs {
 
+class TEnhDrawGrid;
 class TScale;
 
 class TScaleStatFrm : public QWidget, public TToolWindow
@@ -45,7 +47,7 @@ public:
     void CopyCells();
     void SelectAll();
 
-    QTableWidget* Grid = nullptr;
+    TEnhDrawGrid* Grid = nullptr;
     QPixmap Ok, noOk;
     QMenu* PopupMenu = nullptr;
     QAction* mnSelectAll = nullptr;
@@ -58,7 +60,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    friend class TScaleStatDelegate;
+    void DrawCell(int col, int row, const QRect& cell, QPainter& p) const;
     void Hook(TScale* scale);
     void Unhook();
     void Repaint();

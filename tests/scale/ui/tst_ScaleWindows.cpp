@@ -4,6 +4,7 @@
 // pictures and copying. Also grabs each window to PNG (RS_GRAB_DIR).
 
 #include "chartwin/ChartImage.h"
+#include "chartwin/EnhGrid.h"
 #include "chartwin/uRChartWnd.h"
 #include "common/Utils.h"
 #include "common/ui/FakeServices.h"
@@ -24,7 +25,6 @@
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -69,7 +69,7 @@ TCoordSet MakeSet(const char* name, std::initializer_list<std::pair<double, doub
 }
 
 // Types into the grid: the first key opens the cell editor, the rest go to it.
-void TypeInGrid(QTableWidget* grid, const QString& text)
+void TypeInGrid(TEnhDrawGrid* grid, const QString& text)
 {
     QTest::keyClicks(grid, text.left(1));
     if (text.size() > 1)
@@ -260,15 +260,15 @@ private slots:
             QCOMPARE(dlg->ValidCount(), 1);
             QVERIFY(!dlg->CellEdited(1, 9, U("10"))); // beyond count + 1
             // Typing through the grid's editor: Enter moves time -> precipitation -> next row.
-            dlg->Grid->setCurrentCell(3, 1);
+            dlg->Grid->SetCurrent(1, 3);
             TypeInGrid(dlg->Grid, U("10"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dlg->Grid->currentRow(), 3);
-            QCOMPARE(dlg->Grid->currentColumn(), 2);
+            QCOMPARE(dlg->Grid->Row(), 3);
+            QCOMPARE(dlg->Grid->Col(), 2);
             TypeInGrid(dlg->Grid, U("4"));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(dlg->Grid->currentRow(), 4);
-            QCOMPARE(dlg->Grid->currentColumn(), 1);
+            QCOMPARE(dlg->Grid->Row(), 4);
+            QCOMPARE(dlg->Grid->Col(), 1);
             QCOMPARE(dlg->ValidCount(), 2);
             QCOMPARE(dlg->CellText(2, 3), U("4"));
             // Esc drops the edit.
@@ -282,7 +282,7 @@ private slots:
             QCOMPARE(dlg->lbInfo->text(), U("Clique no pluviograma p/ inserir o ponto:"));
             dlg->PictureClicked(5.2, 12.6);
             QCOMPARE(dlg->Set()->Count(), 4);
-            QCOMPARE(dlg->Grid->currentRow(), 4);
+            QCOMPARE(dlg->Grid->Row(), 4);
             QCOMPARE(dlg->ChartImg->HighlightedMarker(), 2);
             QVERIFY(dlg->btDelete->isEnabled());
             // OK rules.
@@ -294,7 +294,7 @@ private slots:
                 dlg->PictureClicked(i % 10, 8 + i);
             QCOMPARE(dlg->Set()->Count(), 15); // clicks stop at 15
             Grab(dlg, "DefPointsDlg");
-            dlg->Grid->setCurrentCell(2, 1);
+            dlg->Grid->SetCurrent(1, 2);
             dlg->btDelete->click();
             QCOMPARE(dlg->Set()->Count(), 14);
             QCOMPARE(dlg->CellText(1, 2), U("10"));
@@ -412,13 +412,12 @@ private slots:
         s.Fit();
         QVERIFY(st->CellWithin(0, 5));
         // Rows <-> control points.
-        st->Grid->setCurrentCell(3, 1);
+        st->Grid->SetCurrent(1, 3);
         QCOMPARE(s.SelectedIndex(), 2);
         s.SelectIndex(1);
-        QCOMPARE(st->Grid->currentRow(), 2);
+        QCOMPARE(st->Grid->Row(), 2);
         // Copying the selected block, header included.
-        st->Grid->clearSelection();
-        st->Grid->setRangeSelected(QTableWidgetSelectionRange(0, 0, 1, 1), true);
+        st->Grid->SetSelection({0, 0, 1, 1});
         st->mnCopyCells->trigger();
         QCOMPARE(FClip.Text(), st->CellText(0, 0) + U("\t") + st->CellText(1, 0) + U("\r\n") + st->CellText(0, 1) +
                                    U("\t") + st->CellText(1, 1) + U("\r\n"));
