@@ -4,19 +4,13 @@
 #include "common/uAtomicFile.h"
 #include "common/uIniFile.h"
 #include "document/uRChart.h"
+#include "shell/uRecoveryRun.h"
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <system_error>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -29,15 +23,6 @@ constexpr const char* kFileKey = "Arquivo";
 constexpr const char* kLastKey = "Anterior";
 constexpr const char* kAsideFolder = "Danificados";
 constexpr std::size_t kMaxStem = 40;
-
-int ProcessId()
-{
-#ifdef _WIN32
-    return _getpid();
-#else
-    return int(getpid());
-#endif
-}
 
 // The chart's name without its extension, in characters every file system takes.
 std::string Stem(const std::string& chartFile)
@@ -78,14 +63,12 @@ std::string TRecoveryStore::NoteFileOf(const std::string& copyFile)
 
 std::string TRecoveryStore::NewCopyName(const std::string& chartFile) const
 {
-    // The process id tells runs apart, the counter windows of one run, and the
-    // random part a reused process id after a restart.
+    // The run's token tells runs apart, the counter the windows of one run.
     static std::atomic<unsigned> counter{0};
-    static std::mt19937 rng{std::random_device{}()};
     const std::string stem = Stem(chartFile);
     for (;;) {
-        const std::string name = FFolder + stem + Format("~%x-%x-%08x.pvd", unsigned(ProcessId()),
-                                                         counter.fetch_add(1) + 1, unsigned(rng()));
+        const std::string name =
+            FFolder + stem + "~" + TRecoveryRun::Token() + Format("-%u.pvd", counter.fetch_add(1) + 1);
         if (!FileExists(name) && !FileExists(NoteFileOf(name)))
             return name;
     }
@@ -95,6 +78,8 @@ void TRecoveryStore::Write(const std::string& copyFile, TRChart& chart) const
 {
     if (!ForceDirectories(FFolder))
         throw std::runtime_error("Não foi possível criar a pasta \"" + FFolder + "\".");
+    // Without the lock the copy is still worth writing; another run might then offer it.
+    TRecoveryRun::Claim(FFolder);
     // The note first: a copy is never newer than the name it belongs to.
     TIniFile note(NoteFileOf(copyFile));
     const bool noted = note.Update([&](TIniDocument& doc) {
@@ -115,6 +100,8 @@ std::vector<TRecoveryEntry> TRecoveryStore::List() const
     std::sort(files.begin(), files.end());
     std::vector<TRecoveryEntry> entries;
     for (const std::string& f : files) {
+        if (TRecoveryRun::IsHeldElsewhere(FFolder, TRecoveryRun::TokenOf(f)))
+            continue; // a window of a program running now keeps it up to date
         TRecoveryEntry e;
         e.CopyFile = f;
         TIniDocument doc;

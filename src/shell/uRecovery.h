@@ -2,11 +2,13 @@
 // Copies of charts with unsaved changes, kept in the recovery folder so that a
 // crash or a power cut loses at most the last few points.
 //
-// Each chart window owns one copy: "<chart>~<pid>-<n>-<random>.pvd", a ".pvd"
-// file like any other, with a note beside it ("<same>.ini") that remembers the
-// chart's own file name, which the copy's name cannot hold. A copy without its
-// note (the note's write was lost) still comes back, under the name the chart's
-// header gives. Paths are native byte strings.
+// Each chart window owns one copy: "<chart>~<run>-<n>.pvd", a ".pvd" file like
+// any other, with a note beside it ("<same>.ini") that remembers the chart's
+// own file name, which the copy's name cannot hold. A copy without its note
+// (the note's write was lost) still comes back, as a chart never saved. The
+// run's part of the name and its lock (TRecoveryRun) keep the copies of a
+// program running now apart from those a run that ended left. Paths are
+// native byte strings.
 
 #include <string>
 #include <vector>
@@ -34,7 +36,7 @@ public:
     // Writes the note, then the copy, each atomically; creates the folder.
     // Throws std::runtime_error (UTF-8 message); a previous copy then stays.
     void Write(const std::string& copyFile, TRChart& chart) const;
-    // The copies in the folder, by name.
+    // The copies in the folder, by name, but those of programs running now.
     std::vector<TRecoveryEntry> List() const;
     // Loads the copy into chart under the chart's own names, marked modified;
     // false when the copy cannot be read back (chart is then not to be used).

@@ -4,6 +4,7 @@
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
 #include "shell/uRecovery.h"
+#include "shell/uRecoveryRun.h"
 #include "support/TestCharts.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,11 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 using namespace rs;
 namespace fs = std::filesystem;
@@ -183,8 +189,8 @@ TEST_F(RecoveryTest, FailedWriteKeepsThePreviousCopy)
     }
     EXPECT_EQ(Bytes(copy), before);
     std::vector<std::string> all;
-    FindFiles(folder, "*", all, false);
-    EXPECT_EQ(all.size(), 2u); // the copy and its note: no temporary file left
+    FindFiles(folder, "*.tmp", all, false);
+    EXPECT_TRUE(all.empty()); // no temporary file left
 
     // A folder that cannot be made.
     Put(base + "blocked", "x");
@@ -237,6 +243,49 @@ TEST_F(RecoveryTest, UnreadableCopiesAreMovedAsideNotDeleted)
     EXPECT_NE(second, folder + "Danificados/" + ExtractFileName(junk));
     EXPECT_EQ(Bytes(second), "other junk");
     EXPECT_EQ(Bytes(folder + "Danificados/" + ExtractFileName(junk)), "not a chart");
+}
+
+TEST_F(RecoveryTest, CopiesOfAProgramRunningNowAreLeftAlone)
+{
+    const std::string token = TRecoveryRun::Token();
+    EXPECT_EQ(TRecoveryRun::TokenOf("/r/12345678-20210405~" + token + "-12.pvd"), token);
+    EXPECT_EQ(TRecoveryRun::TokenOf("/r/a~b~51e7-0badf00d-3.pvd"), "51e7-0badf00d");
+    for (const char* none : {"/r/12345678-20210405.pvd", "/r/x~-3.pvd", "/r/x~3.pvd", "/r/x~zz-1-2.pvd"})
+        EXPECT_EQ(TRecoveryRun::TokenOf(none), "") << none;
+
+    const TRecoveryStore store(folder);
+    TRChart chart;
+    MakeChart(chart, "12345678-20210410.pvd");
+    const std::string own = store.NewCopyName(chart.Info.FileName);
+    EXPECT_EQ(TRecoveryRun::TokenOf(own), token);
+    store.Write(own, chart);
+    const std::string ownLock = folder + token + ".lock";
+    EXPECT_TRUE(FileExists(ownLock)); // taken with the first copy
+    EXPECT_FALSE(TRecoveryRun::IsHeldElsewhere(folder, token));
+
+    // Another run's copy, its lock held, then let go as a crash would.
+    const std::string other = folder + "12345678-20210411~abc-12345678-1.pvd";
+    store.Write(other, chart);
+    const std::string lock = folder + "abc-12345678.lock";
+#ifndef _WIN32
+    const int ownProbe = ::open(ownLock.c_str(), O_RDWR);
+    ASSERT_GE(ownProbe, 0);
+    EXPECT_NE(::flock(ownProbe, LOCK_EX | LOCK_NB), 0); // this run holds its own
+    ::close(ownProbe);
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(TRecoveryRun::IsHeldElsewhere(folder, "abc-12345678"));
+    ASSERT_EQ(store.List().size(), 1u);
+    EXPECT_EQ(store.List()[0].CopyFile, own);
+    ::close(fd);
+#else
+    Put(lock, "");
+#endif
+    // The lock of an ended run: its copies are offered and the lock file goes.
+    EXPECT_EQ(store.List().size(), 2u);
+    EXPECT_FALSE(FileExists(lock));
+    EXPECT_TRUE(FileExists(ownLock));
 }
 
 // The chart scripts/recovery-smoke.sh digitizes: a scale and 34 points, not

@@ -200,7 +200,9 @@ private slots:
         std::filesystem::copy(RecoveryFolder(), FDir + "crash", std::filesystem::copy_options::recursive);
         delete w;
         QVERIFY(Copies().empty());
-        std::filesystem::copy(FDir + "crash", RecoveryFolder(), std::filesystem::copy_options::recursive);
+        std::filesystem::copy(FDir + "crash", RecoveryFolder(),
+                              std::filesystem::copy_options::recursive |
+                                  std::filesystem::copy_options::overwrite_existing);
 
         FFakes->Messages.SetNextAnswer(TMsgResult::Yes);
         FFrm->StartRecovery();
