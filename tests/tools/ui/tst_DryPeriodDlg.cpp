@@ -133,7 +133,6 @@ private slots:
 
     void executeFillsTheRecord()
     {
-        QSKIP("the scripted OK/Cancel inside exec() does not fire yet under offscreen; to be fixed");
         TDryPeriodDlg d(FStations);
         d.CurrentYear = [] { return 2026; };
         TRChartInfo info;
@@ -190,7 +189,6 @@ private slots:
         QVERIFY(noData);
         QCOMPARE(hour, 2);
         QCOMPARE(focus, static_cast<QWidget*>(d.edStName));
-        QVERIFY(!d.Execute(info, dates));
     }
 
     void overwriteQuestion()
