@@ -140,6 +140,7 @@ TDryPeriodDlg::TDryPeriodDlg(const TStationList& stations, QWidget* parent) : QD
     preview->addWidget(lbHour, 1, 1);
     preview->addWidget(cbAxes, 2, 0);
     preview->addWidget(cbHour, 2, 1);
+    preview->setRowStretch(3, 1); // the lists stay under their captions
 
     btOK = new QPushButton(U("OK"), this);
     btOK->setObjectName(QStringLiteral("btOK"));
