@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -421,6 +422,13 @@ private slots:
         st->mnCopyCells->trigger();
         QCOMPARE(FClip.Text(), st->CellText(0, 0) + U("\t") + st->CellText(1, 0) + U("\r\n") + st->CellText(0, 1) +
                                    U("\t") + st->CellText(1, 1) + U("\r\n"));
+        // The copy command is offered by a right click on the cells.
+        QContextMenuEvent menuAt(QContextMenuEvent::Mouse, QPoint(20, 90),
+                                 st->Grid->viewport()->mapToGlobal(QPoint(20, 90)));
+        QApplication::sendEvent(st->Grid->viewport(), &menuAt);
+        QTRY_VERIFY(st->PopupMenu->isVisible());
+        QVERIFY(st->PopupMenu->actions().contains(st->mnCopyCells));
+        st->PopupMenu->hide();
         st->resize(240, 560);
         Grab(st, "ScaleStat");
         // The prompt's look for the record.
