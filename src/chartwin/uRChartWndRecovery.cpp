@@ -48,8 +48,10 @@ void TRChartFrm::StartRecovery()
         // Told from the timer, never in the middle of a command; once per window.
         if (!FRecoveryError.isEmpty() && !FRecoveryWarned) {
             FRecoveryWarned = true;
+            const std::string& name = FDoc->Info.FileName;
             wnd::ShowWarning(QStringLiteral("Não foi possível gravar a cópia de recuperação do pluviograma %1: %2")
-                                 .arg(PathText(ExtractFileName(FDoc->Info.FileName)), FRecoveryError));
+                                 .arg(name.empty() ? QStringLiteral("novo") : PathText(ExtractFileName(name)),
+                                      FRecoveryError));
         }
     });
     FRecoveryTimer->start();

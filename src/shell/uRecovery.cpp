@@ -94,9 +94,17 @@ void TRecoveryStore::Write(const std::string& copyFile, TRChart& chart) const
 
 std::vector<TRecoveryEntry> TRecoveryStore::List() const
 {
-    std::vector<std::string> files;
-    if (DirectoryExists(FFolder))
+    std::vector<std::string> files, locks;
+    if (DirectoryExists(FFolder)) {
         FindFiles(FFolder, "*.pvd", files, false, true);
+        // Ended runs' locks go on the way, those of runs with copies or without.
+        FindFiles(FFolder, "*.lock", locks, false, true);
+        for (const std::string& l : locks) {
+            std::string token = ExtractFileName(l);
+            token.resize(token.size() - 5);
+            TRecoveryRun::IsHeldElsewhere(FFolder, token);
+        }
+    }
     std::sort(files.begin(), files.end());
     std::vector<TRecoveryEntry> entries;
     for (const std::string& f : files) {

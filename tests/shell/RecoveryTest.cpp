@@ -282,9 +282,12 @@ TEST_F(RecoveryTest, CopiesOfAProgramRunningNowAreLeftAlone)
 #else
     Put(lock, "");
 #endif
-    // The lock of an ended run: its copies are offered and the lock file goes.
+    // The lock of an ended run: its copies are offered and the lock file goes,
+    // as does the lock of an ended run that left no copy.
+    Put(folder + "dead-00000001.lock", "");
     EXPECT_EQ(store.List().size(), 2u);
     EXPECT_FALSE(FileExists(lock));
+    EXPECT_FALSE(FileExists(folder + "dead-00000001.lock"));
     EXPECT_TRUE(FileExists(ownLock));
 }
 

@@ -9,10 +9,17 @@
 #include "shell/uRecovery.h"
 
 #include <QFile>
+#include <QTimer>
+
+#include <memory>
+#include <utility>
 
 namespace rs {
 
 namespace {
+
+// Past the splash window's longest showing.
+constexpr int kSplashWait = 5000;
 
 QString Native(const std::string& s) { return QFile::decodeName(QByteArray::fromStdString(s)); }
 
@@ -61,12 +68,19 @@ bool Readable(const TRecoveryEntry& entry)
 void TMainFrm::StartRecovery()
 {
     SetChartRecoveryFolder(RecoveryFolder());
-    // Not over the splash window: once it has gone.
-    if (FSplash) {
-        connect(FSplash.data(), &QObject::destroyed, this, [this] { OfferRecovery(); }, Qt::QueuedConnection);
+    if (!FSplash) {
+        OfferRecovery();
         return;
     }
-    OfferRecovery();
+    // Not over the splash window: once it has gone, or once it should have.
+    auto offered = std::make_shared<bool>(false);
+    auto once = [this, offered] {
+        if (std::exchange(*offered, true))
+            return;
+        OfferRecovery();
+    };
+    connect(FSplash.data(), &QObject::destroyed, this, once, Qt::QueuedConnection);
+    QTimer::singleShot(kSplashWait, this, once);
 }
 
 void TMainFrm::OfferRecovery()

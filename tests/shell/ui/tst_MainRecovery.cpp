@@ -10,6 +10,7 @@
 #include "common/ui/MessageService.h"
 #include "shell/uRecovery.h"
 #include "shell/ui/uMain.h"
+#include "shell/ui/uMainSplash.h"
 #include "support/TestCharts.h"
 #include "tablet/TabletDriver.h"
 #include "ui_support/FakeServicesScope.h"
@@ -142,6 +143,32 @@ private slots:
         QCOMPARE(FFakes->Messages.Count(), 0);
         QVERIFY(ChartWindows().empty());
         QCOMPARE(Copies().size(), std::size_t(1));
+    }
+
+    void offeredOnceTheSplashIsGone()
+    {
+        LeaveCopy(9);
+        const QString offer = U("Foi encontrado 1 pluviograma não salvo de uma sessão anterior que terminou de forma "
+                                "inesperada. Deseja reabri-lo?");
+        for (bool closeSplash : {true, false}) {
+            FFrm.reset();
+            FFakes->Clock.SetAutoStep(250); // the main window waits on the splash by the clock
+            QPointer<TMainSplash> splash = new TMainSplash;
+            FFrm = std::make_unique<TMainFrm>(splash.data());
+            FFakes->Clock.SetAutoStep(0);
+            FFakes->Messages.Clear();
+            FFrm->StartRecovery();
+            QCOMPARE(FFakes->Messages.Count(), 0);
+            if (closeSplash)
+                delete splash.data();
+            // Not answered: kept, after the question about discarding.
+            QTRY_COMPARE_WITH_TIMEOUT(FFakes->Messages.Count(), 2, closeSplash ? 1000 : 8000);
+            QCOMPARE(FFakes->Messages.Shown()[0].Text, offer);
+            delete splash.data();
+            QTest::qWait(100);
+            QCOMPARE(FFakes->Messages.Count(), 2);
+            QCOMPARE(Copies().size(), std::size_t(1));
+        }
     }
 
     void reopenedModifiedUnderTheirOwnNames()
