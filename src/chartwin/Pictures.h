@@ -3,6 +3,9 @@
 // resources/ and are drawn by resources/generator (target rs_picturegen); code
 // refers to them only through these names.
 
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QHash>
 #include <QIcon>
 #include <QString>
 
@@ -93,12 +96,25 @@ inline constexpr const char* kIcoZoom100 = ":/icons/Zoom100";       // mnZ100
 inline constexpr const char* kIcoCopy = ":/icons/Copy";             // table copy commands
 inline constexpr const char* kIcoSelectAll = ":/icons/SelectAll";   // table select-all commands
 
-// A tool-bar icon with its 16 and 32 pixel pictures.
+// A tool-bar icon with its 16 and 32 pixel pictures. One icon per name for the
+// whole run: a new one for every chart window's menus would decode the files
+// again and fill the pixmap cache with each window's own copies.
 inline QIcon PicIcon(const char* name)
 {
-    QIcon icon;
-    icon.addFile(QString::fromLatin1(name));
-    icon.addFile(QString::fromLatin1(name) + QStringLiteral("@2x"));
+    static QHash<QByteArray, QIcon>* icons = nullptr;
+    if (!icons) {
+        icons = new QHash<QByteArray, QIcon>;
+        // Freed with the application, while the pixmaps can still go.
+        qAddPostRoutine([] {
+            delete icons;
+            icons = nullptr;
+        });
+    }
+    QIcon& icon = (*icons)[QByteArray(name)];
+    if (icon.isNull()) {
+        icon.addFile(QString::fromLatin1(name));
+        icon.addFile(QString::fromLatin1(name) + QStringLiteral("@2x"));
+    }
     return icon;
 }
 
