@@ -3,6 +3,8 @@
 #include "common/uGlobal.h"
 #include "scale/uScale.h"
 
+#include <algorithm>
+
 namespace rs {
 
 int TCurve::CompareTime(const TDigPoint* a, const TDigPoint* b)
@@ -120,17 +122,35 @@ void TCurve::Draw(TCanvas& canvas) const
 {
     if (Count() < 2)
         return;
+    // Only the stretches that cross the area being painted: a click repaints a
+    // few pixels, and stroking the whole curve for them grows with its length.
+    const TRect clip = canvas.ClipRect();
+    auto crosses = [&clip](TPoint a, TPoint b) {
+        constexpr long long m = 2; // the pen's reach
+        return std::max(a.x, b.x) + m >= clip.left && std::min(a.x, b.x) - m < clip.right &&
+               std::max(a.y, b.y) + m >= clip.top && std::min(a.y, b.y) - m < clip.bottom;
+    };
     canvas.SetPen(ChartColors().Curve, 1);
-    std::vector<TPoint> pts;
-    pts.reserve(std::size_t(Count()));
-    for (const TDigPoint* p : FItems)
-        pts.push_back(p->Centre());
-    canvas.Polyline(pts);
+    std::vector<TPoint> run;
+    for (int i = 0; i + 1 < Count(); ++i) {
+        const TPoint a = FItems[i]->Centre(), b = FItems[i + 1]->Centre();
+        if (crosses(a, b)) {
+            if (run.empty())
+                run.push_back(a);
+            run.push_back(b);
+        } else if (!run.empty()) {
+            canvas.Polyline(run);
+            run.clear();
+        }
+    }
+    if (!run.empty())
+        canvas.Polyline(run);
     canvas.SetPen(RGB(255, 255, 255), 1);
     for (int i = 0; i + 1 < Count(); ++i)
         if (FItems[i]->Mark() == 2) {
-            TPoint a = FItems[i]->Centre(), b = FItems[i + 1]->Centre();
-            canvas.Line(a.x, a.y, b.x, b.y);
+            const TPoint a = FItems[i]->Centre(), b = FItems[i + 1]->Centre();
+            if (crosses(a, b))
+                canvas.Line(a.x, a.y, b.x, b.y);
         }
 }
 

@@ -2,6 +2,7 @@
 #include "document/uRChart.h"
 
 #include "support/RecordingCanvas.h"
+#include "support/TestCharts.h"
 
 #include <gtest/gtest.h>
 
@@ -240,4 +241,44 @@ TEST(CurveDraw, FailureStretchesShowAsGaps)
     EXPECT_EQ(canvas.lines[0].color, RGB(255, 255, 255));
     EXPECT_EQ(canvas.lines[0].x1, c.Items(3)->Centre().x);
     EXPECT_EQ(canvas.lines[0].x2, c.Items(4)->Centre().x);
+}
+
+TEST(CurveDraw, OnlyTheStretchesCrossingThePaintedArea)
+{
+    TRChart chart;
+    test::PrepareScale(chart);
+    chart.ConcludeScale();
+    TCurve& c = chart.Curve();
+    for (int i = 0; i < 12; ++i)
+        c.AddPoint(7 + i, 1 + (i % 3), true);
+    c.Reposition();
+    c.Items(1)->SetMark(2); // its gap lies outside the painted area
+    c.Items(5)->SetMark(2);
+    test::RecordingCanvas canvas;
+    // Between the middles of points 5 and 6 and of points 8 and 9.
+    const TPoint p5 = c.Items(5)->Centre(), p6 = c.Items(6)->Centre();
+    const TPoint p8 = c.Items(8)->Centre(), p9 = c.Items(9)->Centre();
+    ASSERT_LT(p5.x + 4, p6.x);
+    canvas.clip = {(p5.x + p6.x) / 2, -1000, (p8.x + p9.x) / 2, 1000};
+    c.Draw(canvas);
+    ASSERT_EQ(canvas.polylines.size(), 1u);
+    const std::vector<TPoint> expected{p5, p6, c.Items(7)->Centre(), p8, p9};
+    EXPECT_EQ(canvas.polylines[0].points, expected);
+    ASSERT_EQ(canvas.lines.size(), 1u);
+    EXPECT_EQ(canvas.lines[0].x1, p5.x);
+
+    // A narrow area inside one stretch: that stretch alone.
+    canvas.polylines.clear();
+    canvas.lines.clear();
+    const TPoint p2 = c.Items(2)->Centre(), p3 = c.Items(3)->Centre();
+    canvas.clip = {p2.x + 3, -1000, p3.x - 3, 1000}; // beyond the pen's reach of both ends
+    c.Draw(canvas);
+    ASSERT_EQ(canvas.polylines.size(), 1u);
+    EXPECT_EQ(canvas.polylines[0].points, (std::vector<TPoint>{p2, p3}));
+    EXPECT_TRUE(canvas.lines.empty());
+    canvas.clip = {-100000, -100000, 100000, 100000};
+    canvas.polylines.clear();
+    c.Draw(canvas);
+    ASSERT_EQ(canvas.polylines.size(), 1u);
+    EXPECT_EQ(canvas.polylines[0].points.size(), 12u);
 }
