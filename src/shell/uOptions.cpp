@@ -178,8 +178,12 @@ bool TOptions::Save(TIniFile& ini) const
         doc.Set(ini::kSecOptions, ini::kKeyNumFiles, std::to_string(NumRecentFiles));
         if (MainWindowBounds)
             doc.Set(ini::kSecMainWindow, ini::kKeyBounds, FormatBounds(*MainWindowBounds));
-        doc.Set(ini::kSecVirtualTablet, ini::kKeyOpen, VirtualTabletOpen ? "1" : "0");
-        doc.Set(ini::kSecVirtualTablet, ini::kKeyImage, VirtualTabletImage);
+        // Only once there is something to remember: a first run writes the usual keys alone.
+        std::string was;
+        if (VirtualTabletOpen || !VirtualTabletImage.empty() || doc.Find(ini::kSecVirtualTablet, ini::kKeyOpen, was)) {
+            doc.Set(ini::kSecVirtualTablet, ini::kKeyOpen, VirtualTabletOpen ? "1" : "0");
+            doc.Set(ini::kSecVirtualTablet, ini::kKeyImage, VirtualTabletImage);
+        }
         return true;
     });
 }

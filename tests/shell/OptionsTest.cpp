@@ -100,6 +100,29 @@ TEST(Options, FirstRunWritesTheDefaultsExactly)
     EXPECT_EQ(ini.Read(), second);
 }
 
+TEST(Options, TheVirtualTabletIsRememberedOnceUsed)
+{
+    TempIni ini;
+    TOptions o = ini.Load();
+    EXPECT_FALSE(o.VirtualTabletOpen);
+    o.VirtualTabletOpen = true;
+    o.VirtualTabletImage = "/dados/digitaliza\xE7\xE3o/carta 01.png";
+    TIniFile file(ini.file);
+    ASSERT_TRUE(o.Save(file));
+    EXPECT_NE(ini.Read().find("[Mesa Virtual]\r\nAberta=1\r\nImagem=/dados/digitaliza\xE7\xE3o/carta 01.png\r\n"),
+              std::string::npos);
+    TOptions back = ini.Load();
+    EXPECT_TRUE(back.VirtualTabletOpen);
+    EXPECT_EQ(back.VirtualTabletImage, o.VirtualTabletImage);
+
+    // Closed and without a chart later: still written, so that it stays closed.
+    back.VirtualTabletOpen = false;
+    back.VirtualTabletImage.clear();
+    ASSERT_TRUE(back.Save(file));
+    EXPECT_NE(ini.Read().find("Aberta=0"), std::string::npos);
+    EXPECT_FALSE(ini.Load().VirtualTabletOpen);
+}
+
 TEST(Options, ButtonsAreCountedFromOneInTheFile)
 {
     TempIni ini;
