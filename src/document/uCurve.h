@@ -40,6 +40,10 @@ public:
 
     static int CompareTime(const TDigPoint* a, const TDigPoint* b);
 
+protected:
+    // While digitizing, Notify repaints the stretch around a new point.
+    bool RepaintsInsertions() const override { return Editing(); }
+
 private:
     TExList<TDigPoint> FHistory;
 };

@@ -82,7 +82,7 @@ TPointList::~TPointList()
 
 void TPointList::Changed()
 {
-    if (FParent)
+    if (FParent && !FQuiet)
         FParent->MarkersChanged(this);
 }
 
@@ -114,12 +114,20 @@ int TPointList::Insert(int index, TDigPoint* point)
         index = Count();
     FItems.Insert(index, point);
     point->FList = this;
+    // A click while digitizing repaints a few pixels, not the whole chart.
+    const bool local = FParent && RepaintsInsertions();
+    FQuiet = local;
     point->SetImageIndex(0);
+    FQuiet = false;
     Renumber(index);
     if (FEditing)
         FModified = true;
     Notify(index, point, TListAction::Inserted);
-    Changed();
+    if (local) {
+        const TRect& b = point->Bounds();
+        FParent->InvalidateRect({b.left - 4, b.top - 4, b.right + 4, b.bottom + 4}); // with its handles
+    } else
+        Changed();
     return index;
 }
 

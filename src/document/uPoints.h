@@ -166,6 +166,9 @@ public:
 protected:
     TExList<TDigPoint> FItems;
     void Changed(); // tells the surface the markers changed
+    // True when the list's Notify repaints what an insertion changes besides
+    // the new marker, which alone is then repainted instead of the surface.
+    virtual bool RepaintsInsertions() const { return false; }
 
 private:
     friend class TDigPoint;
@@ -176,6 +179,7 @@ private:
     bool FEditing = false;
     bool FModified = false;
     bool FVisible = true;
+    bool FQuiet = false; // Changed() holds back while an insertion sets up its point
     TDigPoint* FSelected = nullptr;
     std::vector<std::pair<int, int>> FGlyphs;
 };

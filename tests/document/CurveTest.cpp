@@ -243,6 +243,53 @@ TEST(CurveDraw, FailureStretchesShowAsGaps)
     EXPECT_EQ(canvas.lines[0].x2, c.Items(4)->Centre().x);
 }
 
+namespace {
+
+struct RepaintSurface : TDrawSurface
+{
+    std::vector<TRect> areas;
+    int whole = 0;
+    void InvalidateRect(const TRect& r) override { areas.push_back(r); }
+    void MarkersChanged(TPointList*) override { ++whole; }
+    bool Covers(TPoint p) const
+    {
+        for (const TRect& r : areas)
+            if (r.Contains(p))
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(CurveDraw, APointDigitizedRepaintsItsStretchOnly)
+{
+    RepaintSurface surface;
+    TRChart chart(&surface);
+    test::PrepareScale(chart);
+    chart.ConcludeScale();
+    chart.BeginDigitizing();
+    TCurve& c = chart.Curve();
+    for (int i = 0; i < 5; ++i)
+        test::DigitizeValue(chart, 7 + i, 1);
+    surface.areas.clear();
+    surface.whole = 0;
+    test::DigitizeValue(chart, 13, 4);
+    ASSERT_EQ(c.Count(), 6);
+    EXPECT_EQ(surface.whole, 0);
+    const TRect& b = c.Last()->Bounds();
+    EXPECT_TRUE(surface.Covers({b.left - 3, b.top - 3}) && surface.Covers({b.right + 2, b.bottom + 2}));
+    const TPoint from = c.Items(4)->Centre(), to = c.Last()->Centre();
+    EXPECT_TRUE(surface.Covers(from) && surface.Covers({(from.x + to.x) / 2, (from.y + to.y) / 2}));
+    EXPECT_FALSE(surface.Covers(c.Items(1)->Centre()));
+
+    // Points put in without digitizing (a file being read) repaint the whole surface.
+    c.SetEditing(false);
+    surface.whole = 0;
+    c.AddPoint(14, 4, true);
+    EXPECT_GT(surface.whole, 0);
+}
+
 TEST(CurveDraw, OnlyTheStretchesCrossingThePaintedArea)
 {
     TRChart chart;
