@@ -408,8 +408,10 @@ private slots:
         QCOMPARE(c.Last()->Time(), c.Items(3)->Time() + 0.001);
         QCOMPARE(c.Last()->Prec(), 0.0);
         // The operator's mark makes the 5.0 mm drop an overflow: its amount is carried on.
+        QVERIFY(std::abs(c.Items(3)->Prec() - 5.0) < 1e-9);
         QCOMPARE(c.Items(3)->Mark(), 1);
         QCOMPARE(c.Peaks, 1);
+        QVERIFY(std::abs(c.Last()->Accumulated - 5.0) < 1e-9);
         QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
         Click(12.0, 3.0);
         QVERIFY(std::abs(c.Last()->Accumulated - 8.0) < 1e-6);
