@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the normal build (g++),
-# then every test again, the windows' offscreen tests included, under
+# then two smoke runs of the real program under Xvfb, then every test again, the windows' offscreen tests included, under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), then the fuzz programs
-# for a bounded time, then the WinTab driver's tests under Wine when mingw-w64
-# and Wine are installed.
+# for a bounded time, then (when mingw-w64 and Wine are installed) the check that
+# every source compiles for Windows and the WinTab driver's tests under Wine.
 # RS_QUICK=1 runs the normal build's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,6 +22,12 @@ ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 
 [ "${RS_QUICK:-0}" = 1 ] && exit 0
 
+# The real program under Xvfb: a chart digitized through the virtual tablet with
+# mouse and keys, and a run killed in the middle of a digitization and restarted.
+echo "== smoke runs under Xvfb"
+bash scripts/road-smoke.sh build
+bash scripts/recovery-smoke.sh build
+
 # The same tests, windows included, under the sanitizers; lsan.supp only holds the
 # allocations the system libraries keep for the process's life.
 echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer (clang)"
@@ -36,4 +42,5 @@ echo "== sanitizer pass: $((SECONDS - started)) s"
 
 echo "== fuzzing"
 bash scripts/fuzz.sh "${RS_FUZZ_SECONDS:-60}"
-if [ -f scripts/wintab-tests.sh ]; then bash scripts/wintab-tests.sh; fi
+bash scripts/windows-check.sh
+bash scripts/wintab-tests.sh
