@@ -55,21 +55,26 @@ void BM_ScanArchive(benchmark::State& st)
 }
 BENCHMARK(BM_ScanArchive)->Unit(benchmark::kMillisecond);
 
+// The baseline: every file opened and its first 512 bytes read.
+void PlainRead(const std::string& d)
+{
+    char buf[512];
+    std::vector<std::string> files;
+    FindFiles(d, "*.pvd", files, true);
+    for (const auto& f : files) {
+        std::FILE* fp = std::fopen(f.c_str(), "rb");
+        if (!fp)
+            continue;
+        benchmark::DoNotOptimize(std::fread(buf, 1, sizeof buf, fp));
+        std::fclose(fp);
+    }
+}
+
 void BM_PlainReadArchive(benchmark::State& st)
 {
     const std::string& d = Archive();
-    char buf[512];
-    for (auto _ : st) {
-        std::vector<std::string> files;
-        FindFiles(d, "*.pvd", files, true);
-        for (const auto& f : files) {
-            std::FILE* fp = std::fopen(f.c_str(), "rb");
-            if (!fp)
-                continue;
-            benchmark::DoNotOptimize(std::fread(buf, 1, sizeof buf, fp));
-            std::fclose(fp);
-        }
-    }
+    for (auto _ : st)
+        PlainRead(d);
 }
 BENCHMARK(BM_PlainReadArchive)->Unit(benchmark::kMillisecond);
 
@@ -90,7 +95,8 @@ public:
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    Archive();
+    // Both loops read from the page cache: the first one run must not pay for the disk alone.
+    PlainRead(Archive());
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto& t = reporter.times;

@@ -40,8 +40,9 @@
 
 namespace {
 
-// The start-up probe: the first wait for events once the main window is
-// exposed and active (or its first-activation message is up).
+// The start-up probe: once the main window is exposed and active (or its
+// first-activation message is up), the events queued until then (the first
+// activation's work among them) are let through before the time is taken.
 void ProbeFirstIdle(QMainWindow& main, const QElapsedTimer& sinceStart)
 {
     auto idle = [&main, &sinceStart, done = false]() mutable {
@@ -49,9 +50,14 @@ void ProbeFirstIdle(QMainWindow& main, const QElapsedTimer& sinceStart)
         if (done || !w || !w->isExposed() || (!main.isActiveWindow() && !QApplication::activeModalWidget()))
             return;
         done = true;
-        std::printf("rainscribe-idle %lld\n", static_cast<long long>(sinceStart.elapsed()));
-        std::fflush(stdout);
-        QApplication::quit();
+        QMetaObject::invokeMethod(
+            &main,
+            [&sinceStart] {
+                std::printf("rainscribe-idle %lld\n", static_cast<long long>(sinceStart.elapsed()));
+                std::fflush(stdout);
+                QApplication::quit();
+            },
+            Qt::QueuedConnection);
     };
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &main,
                      std::move(idle));
