@@ -169,6 +169,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, TWriteE
         return false;
     };
 
+    if (target.filename().empty())
+        return fail(TWriteStep::Open, ENOENT, "o nome do arquivo está vazio");
     if (int e = InjectedError(path, TWriteStep::Open))
         return fail(TWriteStep::Open, e);
 #ifdef _WIN32

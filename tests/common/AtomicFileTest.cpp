@@ -145,6 +145,10 @@ TEST_F(AtomicFile, RealFailuresOfTheSystem)
                              "/x.txt\": parte do caminho não é uma pasta.");
     EXPECT_FALSE(WriteFileAtomically(File("missing") + "/x.txt", "x", &e));
     EXPECT_NE(e.Message.find("a pasta não existe"), std::string::npos);
+    // No name at all: nothing is made, not even in the current folder.
+    EXPECT_FALSE(WriteFileAtomically("", "x", &e));
+    EXPECT_EQ(e.Message, "Não foi possível criar o arquivo \"\": o nome do arquivo está vazio.");
+    EXPECT_FALSE(WriteFileAtomically(File("") + "/", "x", &e));
     EXPECT_EQ(Read(File("plain")), kOld);
     EXPECT_EQ(Count(), 2);
 }
