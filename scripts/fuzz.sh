@@ -14,6 +14,7 @@ cmake --build "$dir" -j"$(nproc)"
 corpus="$dir/corpus"
 "$dir/fuzz/fuzz_seeds" "$corpus"
 for f in "$dir"/fuzz/fuzz_*; do
+  [ -f "$f" ] && [ -x "$f" ] || continue # only the programs, not the build's folders
   name=$(basename "$f"); name=${name#fuzz_}
   [ "$name" = seeds ] && continue
   mkdir -p "$corpus/$name" "$dir/findings/$name"

@@ -41,6 +41,6 @@ ctest --test-dir build-fuzz --output-on-failure -j"$jobs" --timeout 600
 echo "== sanitizer pass: $((SECONDS - started)) s"
 
 echo "== fuzzing"
-bash scripts/fuzz.sh "${RS_FUZZ_SECONDS:-60}"
+bash scripts/fuzz.sh "${RS_FUZZ_SECONDS:-30}"
 bash scripts/windows-check.sh
 bash scripts/wintab-tests.sh
