@@ -4,6 +4,7 @@
 // refusal, a point past 24 h, finishing, saving and reopening.
 
 #include "chartwin/uRChartWnd.h"
+#include "ui_support/TestChartHost.h"
 #include "chartwin/uResultFrm.h"
 #include "common/Utils.h"
 #include "common/uGlobal.h"
@@ -26,19 +27,7 @@ namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-class THost : public TChartHost
-{
-public:
-    QMainWindow Main;
-    QMdiArea* Area = new QMdiArea;
-    THost() { Main.setCentralWidget(Area); }
-    QMdiArea* ChartArea() override { return Area; }
-    void StatusPanel(const QString&, int) override {}
-    void StatusSingleText() override {}
-    void ZoomIndicator(double) override {}
-    void SaveChart(TRChartFrm* w) override { w->Save(w->Doc().Info.FileName); }
-    void FocusMainWindow() override {}
-};
+using THost = test::TChartHostForTest;
 
 const char* kFailureText =
     "Não foi possível sinalizar uma falha, devido a uma das causas:\r\n"

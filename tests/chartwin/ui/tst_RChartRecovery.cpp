@@ -4,6 +4,7 @@
 // recovery is off.
 
 #include "chartwin/uRChartWnd.h"
+#include "ui_support/TestChartHost.h"
 #include "common/Utils.h"
 #include "common/ui/FakeServices.h"
 #include "common/ui/MessageService.h"
@@ -26,19 +27,7 @@ using namespace rs;
 
 namespace {
 
-class THost : public TChartHost
-{
-public:
-    QMainWindow Main;
-    QMdiArea* Area = new QMdiArea;
-    THost() { Main.setCentralWidget(Area); }
-    QMdiArea* ChartArea() override { return Area; }
-    void StatusPanel(const QString&, int) override {}
-    void StatusSingleText() override {}
-    void ZoomIndicator(double) override {}
-    void SaveChart(TRChartFrm* w) override { w->Save(w->Doc().Info.FileName); }
-    void FocusMainWindow() override {}
-};
+using THost = test::TChartHostForTest;
 
 std::string Native(const QString& s) { return QFile::encodeName(s).toStdString(); }
 

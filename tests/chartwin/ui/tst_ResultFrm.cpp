@@ -3,6 +3,7 @@
 // with the active chart, and the maximum-intensities page with its export.
 
 #include "chartwin/uRChartWnd.h"
+#include "ui_support/TestChartHost.h"
 #include "chartwin/uResultFrm.h"
 #include "common/Utils.h"
 #include "common/uGlobal.h"
@@ -30,19 +31,7 @@ namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-class THost : public TChartHost
-{
-public:
-    QMainWindow Main;
-    QMdiArea* Area = new QMdiArea;
-    THost() { Main.setCentralWidget(Area); }
-    QMdiArea* ChartArea() override { return Area; }
-    void StatusPanel(const QString&, int) override {}
-    void StatusSingleText() override {}
-    void ZoomIndicator(double) override {}
-    void SaveChart(TRChartFrm* w) override { w->Save(w->Doc().Info.FileName); }
-    void FocusMainWindow() override {}
-};
+using THost = test::TChartHostForTest;
 
 } // namespace
 

@@ -5,6 +5,7 @@
 
 #include "chartwin/ChartImage.h"
 #include "chartwin/uRChartWnd.h"
+#include "ui_support/TestChartHost.h"
 #include "common/Utils.h"
 #include "common/ui/FakeServices.h"
 #include "common/ui/MessageService.h"
@@ -39,19 +40,7 @@ namespace {
 
 QString U(const char* s) { return QString::fromUtf8(s); }
 
-class THost : public TChartHost
-{
-public:
-    QMainWindow Main;
-    QMdiArea* Area = new QMdiArea;
-    THost() { Main.setCentralWidget(Area); }
-    QMdiArea* ChartArea() override { return Area; }
-    void StatusPanel(const QString&, int) override {}
-    void StatusSingleText() override {}
-    void ZoomIndicator(double) override {}
-    void SaveChart(TRChartFrm* w) override { w->Save(w->Doc().Info.FileName); }
-    void FocusMainWindow() override {}
-};
+using THost = test::TChartHostForTest;
 
 // Bumped after every test, so a wait left over from one test never acts in the next.
 int gModalGeneration = 0;
