@@ -50,10 +50,14 @@ QWidget* TTabletBinding::WindowOf(TWindowId id)
 
 TTabletBinding* TTabletBinding::OwnerOf(const QWidget* w)
 {
+    // A window of its own without a tablet (the results window, a tool
+    // window) owns no context: focusing it leaves the overlap order alone, as
+    // WinTab does, instead of handing the packets to the window it belongs to.
     const auto& map = Bindings();
     for (; w; w = w->parentWidget()) {
         auto it = map.constFind(w);
         if (it != map.constEnd()) return it.value();
+        if (w->isWindow()) return nullptr;
     }
     return nullptr;
 }

@@ -319,6 +319,26 @@ class TestVirtualTablet : public QObject
         edit->setFocus();
         QCOMPARE(Vt->Driver().OverlapOrder().front(), inner.Ctx());
 
+        // A tool window of the frame without a tablet of its own (the results
+        // window) takes the focus but not the packets.
+        QWidget tool(&frame, Qt::Tool);
+        auto* toolEdit = new QLineEdit(&tool);
+        tool.show();
+        tool.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&tool));
+        toolEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), toolEdit);
+        QCOMPARE(Vt->Driver().OverlapOrder().front(), inner.Ctx());
+        tool.hide();
+        frame.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget()->window() == &frame);
+        QCoreApplication::processEvents(); // the activation's own reordering first
+        other->setFocus();
+        QCOMPARE(Vt->Driver().OverlapOrder().front(), outer.Ctx());
+        edit->setFocus();
+        QCOMPARE(Vt->Driver().OverlapOrder().front(), inner.Ctx());
+
         // A driver maps a window id back to the live window only.
         const TWindowId childId = TTabletBinding::WindowIdOf(child);
         QCOMPARE(TTabletBinding::WindowOf(childId), child);
