@@ -15,6 +15,7 @@
 
 #include "chartwin/Pictures.h"
 #include "common/uAppFiles.h"
+#include "common/ui/RainScribeApp.h"
 #include "shell/ui/uMain.h"
 #include "shell/ui/uMainSplash.h"
 #include "tablet/Tablet.h"
@@ -69,7 +70,9 @@ int main(int argc, char** argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
-    QApplication app(argc, argv);
+    // Its notify shows an error that escapes an event handler and goes on, so
+    // the open charts are never lost to one failing command.
+    rs::TRainScribeApp app(argc, argv);
     // Numbers follow the process locale (LC_NUMERIC); texts are handled as bytes.
     std::setlocale(LC_ALL, "");
     std::setlocale(LC_CTYPE, "C");
@@ -117,6 +120,8 @@ int main(int argc, char** argv)
     int result = 0;
     {
         rs::TMainFrm mainFrm(splash);
+        // The run ends with the main window, whatever other window is still up.
+        QObject::connect(&mainFrm, &rs::TMainFrm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
         mainFrm.CreateForms();
         mainFrm.show();
         mainFrm.activateWindow();

@@ -15,6 +15,7 @@
 #include "shell/uOptions.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QScrollArea>
 
 namespace rs {
@@ -24,15 +25,22 @@ namespace {
 // While defining a scale, a click counts only when the pen stayed this steady.
 constexpr long long kSteadyDistance2 = 50;
 
-// The entry lock covers the whole run of the coordinate dialog, whatever happens in it.
+// The entry lock covers a whole insertion of a control point, its coordinate
+// dialog and its rejection message included, whatever happens in them: a tablet
+// click arriving meanwhile is dropped, never a second insertion.
 class TEntryLockGuard
 {
 public:
-    explicit TEntryLockGuard(TRChartFrm* w) : FWindow(w) { FWindow->SetEntryLock(true); }
-    ~TEntryLockGuard() { FWindow->SetEntryLock(false); }
+    explicit TEntryLockGuard(TRChartFrm* w) : FWindow(w), FWas(w->EntryLock()) { w->SetEntryLock(true); }
+    ~TEntryLockGuard()
+    {
+        if (FWindow)
+            FWindow->SetEntryLock(FWas);
+    }
 
 private:
-    TRChartFrm* FWindow;
+    QPointer<TRChartFrm> FWindow;
+    bool FWas;
 };
 
 } // namespace
@@ -77,6 +85,7 @@ bool TRChartFrm::AddCtrlPoint(int x, int y)
         p->SetCentre(s.TabletToPixel(x, y));
         return p;
     };
+    TEntryLockGuard lock(this);
     const int next = s.NextToMark();
     if (s.MarkingPredefined() && next >= 0) {
         const TDigPoint* pre = s.Predefined().Items(next);
@@ -91,13 +100,9 @@ bool TRChartFrm::AddCtrlPoint(int x, int y)
         return true;
     }
     double time = -1, prec = -1;
-    bool ok;
-    {
-        TEntryLockGuard lock(this);
-        FSBox->ensureWidgetVisible(FtabCursor);
-        const QPoint cursor = FtabCursor->mapToGlobal(QPoint(FtabCursor->HotSpotX(), FtabCursor->HotSpotY()));
-        ok = CtrlPtCoord()->Execute(*FDoc, cursor, time, prec);
-    }
+    FSBox->ensureWidgetVisible(FtabCursor);
+    const QPoint cursor = FtabCursor->mapToGlobal(QPoint(FtabCursor->HotSpotX(), FtabCursor->HotSpotY()));
+    const bool ok = CtrlPtCoord()->Execute(*FDoc, cursor, time, prec);
     if (!ok || FDoc->State() != DefiningScale)
         return false;
     TDigPoint* p = makePoint(time, prec);

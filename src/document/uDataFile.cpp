@@ -30,6 +30,17 @@ constexpr char kMagic[2] = {'R', 'S'};
 // Real charts are well under a megabyte; anything this large is not one of ours.
 constexpr std::uint64_t kMaxFileSize = 256ull << 20;
 
+// Whether two names reach one file as the file system sees them (case on
+// Windows, links, ".."); in doubt they do, so a save never deletes what it wrote.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    std::error_code ec;
+    const bool same = fs::equivalent(fs::path(a), fs::path(b), ec);
+    return same || ec;
+}
+
 std::uint32_t GetU32(const char* p)
 {
     std::uint32_t v;
@@ -129,8 +140,9 @@ void TRChart::SaveToFile(const std::string& path)
         throw std::runtime_error(error.Message);
     }
     Info.FileName = path;
-    // Only once the new file is complete does the file under the old name go.
-    if (!LastFile.empty() && LastFile != path && FileExists(LastFile))
+    // Only once the new file is complete does the file this document came from go
+    // (LastFile is only ever the file it was read from or written to).
+    if (!LastFile.empty() && FileExists(LastFile) && !SameFile(LastFile, path))
         DeleteFile(LastFile);
     LastFile = path;
     Modified = false;

@@ -133,7 +133,8 @@ void TRChart::SetInfo(const TRChartInfo& info)
     if (InfoEquals(info, Info))
         return;
     Modified = true;
-    LastFile = Info.FileName;
+    // LastFile stays the file read or written last: a name the header only
+    // passed through was never this document's file.
     const bool rebuild = info.Kind == 0 && (info.Linear != Info.Linear || info.Hour != Info.Hour);
     SetDh(info.Dh);
     const std::uint8_t kind = Info.Kind;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 using namespace rs;
 using namespace rs::test;
@@ -337,5 +338,69 @@ TEST_F(DataFile, DiskFaultDuringSaveChangesNothing)
     EXPECT_EQ(ReadAll(newPath), data);
     EXPECT_FALSE(FileExists(path));
     EXPECT_FALSE(c.IsModified());
+    SetDataFolder("");
+}
+
+// A save removes the one file the document was read from or last written to, and
+// nothing else: never another chart's file that a header change only passed
+// through, and never the file it has just written under another spelling.
+TEST_F(DataFile, SaveRemovesOnlyTheFileTheChartCameFrom)
+{
+    namespace fs = std::filesystem;
+    SetDataFolder(dir + "data/");
+    TRChart other;
+    MakeDigitizedChart(other);
+    TRChartInfo h = other.Info;
+    h.Date = EncodeDate(1976, 5, 9);
+    h.FileName.clear();
+    const std::string taken = TRChart::MakeFileName(other.Info); // 12345678-19760508, another chart's
+    const std::string mine = TRChart::MakeFileName(h);           // 12345678-19760509
+    h.Date = EncodeDate(1976, 5, 10);
+    const std::string third = TRChart::MakeFileName(h);          // 12345678-19760510
+    fs::create_directory_symlink(dir + "data", dir + "alias");
+    const std::string alias = dir + "alias/12345678/" + ExtractFileName(mine);
+
+    struct Step
+    {
+        const char* Name;
+        bool Opened;                         // loaded from `mine` (else a new chart)
+        std::vector<std::string> Renames;    // header changes, each with the file name it makes
+        std::string SaveTo;
+        std::vector<std::string> Kept, Gone; // besides SaveTo, which must exist
+    };
+    const Step steps[] = {
+        {"new chart on another's name, date corrected", false, {taken, mine}, mine, {taken}, {}},
+        {"opened, renamed onto another's name, then a third", true, {taken, third}, third, {taken}, {mine}},
+        {"opened, date changed, then only the station name", true, {third, third}, third, {taken}, {mine}},
+        {"opened through another path to the same file", true, {alias}, alias, {mine, taken}, {}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.Name);
+        other.SaveToFile(taken);
+        const std::string theirs = ReadAll(taken);
+        TRChart c;
+        MakeDigitizedChart(c);
+        c.Info.Date = EncodeDate(1976, 5, 9);
+        if (s.Opened) {
+            c.SaveToFile(mine);
+            ASSERT_TRUE(c.LoadFromFile(mine));
+        }
+        for (std::size_t k = 0; k < s.Renames.size(); ++k) {
+            TRChartInfo i = c.Info;
+            i.FileName = s.Renames[k];
+            i.StName += char('a' + k);
+            c.SetInfo(i);
+        }
+        c.SaveToFile(s.SaveTo);
+        EXPECT_TRUE(FileExists(s.SaveTo));
+        for (const std::string& f : s.Kept)
+            EXPECT_TRUE(FileExists(f)) << f;
+        for (const std::string& f : s.Gone)
+            EXPECT_FALSE(FileExists(f)) << f;
+        if (s.SaveTo != taken)
+            EXPECT_EQ(ReadAll(taken), theirs);
+        for (const std::string& f : {mine, third})
+            fs::remove(f);
+    }
     SetDataFolder("");
 }

@@ -379,6 +379,21 @@ void TMainFrm::closeEvent(QCloseEvent* e)
     }
     KeepVirtualTabletState(); // before closing hides it
     e->accept();
+    // Every other window of the program goes with the main window, also those
+    // not made as its children (the scale prompt and statistics): one left up
+    // would keep the program in its event loop, and the shutdown, which writes
+    // the settings and the point sets, would never run.
+    QList<QPointer<QWidget>> others;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            others << w;
+    for (const QPointer<QWidget>& w : others) {
+        if (w)
+            w->close();
+        if (w && w->isVisible())
+            w->hide();
+    }
+    emit Closed();
 }
 
 bool TMainFrm::CloseAllChartWindows()

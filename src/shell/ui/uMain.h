@@ -146,6 +146,10 @@ public slots:
     void mnSupportClick();
     void HelpAbout1Click();
 
+signals:
+    // The main window has agreed to close: the program ends.
+    void Closed();
+
 protected:
     bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;

@@ -360,6 +360,13 @@ void TVirtualTablet::Unblock()
     QWindow* modal = QGuiApplication::modalWindow();
     QWindow* own = windowHandle();
     if (!FBlocked || !modal || !own || modal == own) return;
+    // A dialog of the tablet's own (a message box raised while the tablet was
+    // the active window) is already above it: taking that dialog as parent
+    // would make each window the other's parent, and every walk up the family
+    // (the modality check of each event among them) would spin for ever.
+    int depth = 0;
+    for (QWindow* w = modal->transientParent(); w && depth < 64; w = w->transientParent(), ++depth)
+        if (w == own) return;
     if (!FTransientSaved) {
         FOwnTransientParent = own->transientParent();
         FTransientSaved = true;

@@ -176,6 +176,7 @@ private slots:
         ++gModalGeneration;
         delete FWin;
         FWin = nullptr;
+        FBoxes.OnShow = nullptr;
         FBoxes.Clear();
         FBeeper.Reset();
         QApplication::processEvents();
@@ -332,6 +333,34 @@ private slots:
         Click(b, b + QPoint(5, 4)); // 41 < 50
         QCOMPARE(s.Count(), 2);
         QCOMPARE(FBeeper.Count(), 1);
+    }
+
+    // The rejection message runs under the entry lock, on both paths: a tablet
+    // click arriving while it is up is dropped, never a second insertion.
+    void rejectionMessageHoldsTheEntryLock()
+    {
+        FWin = NewChart(true);
+        Define(FWin, 1);
+        const QPoint a = Tablet(7, 0, true);
+        Click(a);
+        QList<bool> locked;
+        FBoxes.OnShow = [&](const TScriptedMessages::TShown&) {
+            locked << FWin->EntryLock();
+            if (locked.size() == 1)
+                Click(Tablet(13, 5, true));
+        };
+        Click(a + QPoint(50, 50));
+        QCOMPARE(FWin->Doc().Scale().Count(), 1);
+        QCOMPARE(MsgPt()->Current(), 1);
+        delete FWin;
+        FWin = NewChart(true);
+        Define(FWin, -1);
+        ClickTyped(a, U("7 0"));
+        ClickTyped(a + QPoint(50, 50), U("8 1"));
+        FBoxes.OnShow = nullptr;
+        QCOMPARE(FWin->Doc().Scale().Count(), 1);
+        QCOMPARE(locked, QList<bool>({true, true}));
+        QVERIFY(!FWin->EntryLock());
     }
 
     void sixteenthClickIgnored()

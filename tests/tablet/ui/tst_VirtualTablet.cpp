@@ -445,6 +445,24 @@ class TestVirtualTablet : public QObject
         QTRY_VERIFY(Vt->windowHandle()->transientParent() != modal.windowHandle());
     }
 
+    // A box raised over the tablet itself (the active window when a command
+    // came) keeps the family a tree: no window becomes its own ancestor.
+    void aBoxOfItsOwnMakesNoLoopOfParents()
+    {
+        QDialog box(Vt.get());
+        box.setWindowModality(Qt::WindowModal);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::qWait(30);
+        int depth = 0;
+        for (QWindow* w = box.windowHandle(); w && depth < 16; w = w->transientParent())
+            ++depth;
+        QVERIFY(depth < 16);
+        box.hide();
+        QTest::qWait(30);
+        QVERIFY(Vt->windowHandle()->transientParent() != box.windowHandle());
+    }
+
     void theLoupeFollowsThePointer()
     {
         TabletWindow a(QStringLiteral("A"), moAbsolute, {0, 0});
