@@ -7,6 +7,7 @@
 #include "chartwin/SnapCursor.h"
 #include "chartwin/uRChartWndServices.h"
 #include "chartwin/uResultFrm.h"
+#include "common/Utils.h"
 #include "common/uGlobal.h"
 #include "shell/uOptions.h"
 
@@ -24,6 +25,11 @@ const QString kFailureError = QStringLiteral(
     "3) O ponto anterior ao anterior sinaliza uma falha, o que isolaria o anterior.\r\n"
     "4) O ponto posterior sinaliza uma falha.\r\n"
     "5) O ponto posterior ao posterior sinaliza uma falha, o que isolaria o posterior.\r\n");
+
+const QString kEmptyingQuestion = QStringLiteral(
+    "O último ponto marca %1 mm, abaixo dos 5 mm de um transbordamento do sifão.\r\n\r\n"
+    "O pluviógrafo foi esvaziado pelo observador neste ponto? Se sim, o esvaziamento será registrado "
+    "como um transbordamento: a precipitação acumulada até aqui continua somada aos pontos seguintes.");
 
 } // namespace
 
@@ -87,7 +93,20 @@ void TRChartFrm::mnDigCurveClick()
 
 void TRChartFrm::mnSpillClick()
 {
-    if (FDoc->State() != Digitizing || !FDoc->AddSpill())
+    bool done = false;
+    if (FDoc->State() == Digitizing) {
+        if (FDoc->CanAddSpill())
+            done = FDoc->AddSpill();
+        else if (const TDigPoint* last = FDoc->Curve().Last(); last && FDoc->CanAddEmptying()) {
+            // Below the siphon's level the drop can only be the observer emptying the gauge.
+            const QString text = kEmptyingQuestion.arg(QString::fromStdString(FormatNum("%.1f", last->Prec())));
+            if (wnd::Message(text, wnd::TMsgKind::Confirmation, wnd::TMsgButtons::YesNo) == wnd::TMsgAnswer::Yes)
+                done = FDoc->AddSpill(true);
+            else
+                done = true; // declined: nothing to complain about
+        }
+    }
+    if (!done)
         wnd::Beep();
     UpdateActions();
 }

@@ -219,7 +219,7 @@ void TRChartFrm::UpdateActions()
 
     mnDigCurve->setEnabled(tablet && state == Idle && d.Info.Kind == 0 && s.Concluded);
     mnDigCurve->setChecked(digitizing);
-    mnSpill->setEnabled(digitizing && d.CanAddSpill());
+    mnSpill->setEnabled(digitizing && (d.CanAddSpill() || d.CanAddEmptying()));
     mnAddFail->setEnabled(digitizing);
     mnEndDigit->setEnabled(digitizing);
     const bool values = digitizing || (state == Idle && !c.IsEmpty());

@@ -182,6 +182,11 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
             GridMouseUp(pos);
     };
     pl->addWidget(FGrid, 1);
+    FDropWarning = new QLabel(points);
+    FDropWarning->setWordWrap(true);
+    FDropWarning->setStyleSheet(QStringLiteral("QLabel { color: #a00000; padding: 2px; }"));
+    FDropWarning->hide();
+    pl->addWidget(FDropWarning);
     auto* status = new QWidget(points);
     auto* sl = new QHBoxLayout(status);
     sl->setContentsMargins(1, 1, 1, 1);
@@ -282,6 +287,8 @@ void TResultFrm::Reload()
         Detach();
         for (QLabel* l : FPanels)
             l->clear();
+        FDropWarning->clear();
+        FDropWarning->hide();
         FMaxStatus->clear();
         close();
         return;
@@ -351,7 +358,36 @@ void TResultFrm::RefreshStatus()
     FPanels[1]->setText(QString::number(c.Count()));
     FPanels[2]->setText(U(PeaksText(c.Peaks)));
     FPanels[3]->setText(U(SumText(c.Sum, c.Failures)));
+    RefreshDropWarning();
 }
+
+void TResultFrm::RefreshDropWarning()
+{
+    const std::vector<int> drops = FDoc ? FDoc->Curve().UnmarkedDrops() : std::vector<int>{};
+    if (drops.empty()) {
+        FDropWarning->clear();
+        FDropWarning->hide();
+        return;
+    }
+    const TCurve& c = FDoc->Curve();
+    const TDigPoint* p = c.Items(drops.front());
+    const double drop = p->Prec() - c.Items(drops.front() + 1)->Prec();
+    const QString when = U(ChartTimeText(FDoc->Info.Date, p->Time())).mid(11);
+    QString text = QStringLiteral("Atenção: a pena cai %1 mm sem marca após o ponto %2 (%3)")
+                       .arg(U(FormatNum("%.1f", drop)))
+                       .arg(drops.front() + 1)
+                       .arg(when);
+    if (drops.size() > 1)
+        text += drops.size() > 2 ? QStringLiteral(" e em mais %1 pontos").arg(int(drops.size()) - 1)
+                                 : QStringLiteral(" e em mais 1 ponto");
+    text += QStringLiteral(
+        ", e a queda diminui o total acumulado. Se o observador esvaziou o pluviógrafo, sinalize o esvaziamento "
+        "com o comando de transbordamento; se não, confira os pontos.");
+    FDropWarning->setText(text);
+    FDropWarning->show();
+}
+
+QString TResultFrm::DropWarningText() const { return FDropWarning->isHidden() ? QString() : FDropWarning->text(); }
 
 QString TResultFrm::PanelText(int index) const
 {
@@ -457,13 +493,18 @@ void TResultFrm::RefreshMaxima()
     FMaxGrid->setRowCount(int(a.Maxima.size()));
     for (int i = 0; i < int(a.Maxima.size()); ++i) {
         const TMaxIntensity& m = a.Maxima[std::size_t(i)];
+        // A window over a failure knows only part of its rain: at least this much.
+        const QString ge = m.LowerBound ? QStringLiteral("≥") : QString();
         const QString cells[4] = {
-            DurationText(m.Minutes), m.Valid ? U(FormatNum("%.2f", m.Depth)) : QStringLiteral("—"),
-            m.Valid ? U(FormatNum("%.2f", m.Intensity)) : QStringLiteral("—"),
+            DurationText(m.Minutes), m.Valid ? ge + U(FormatNum("%.2f", m.Depth)) : QStringLiteral("—"),
+            m.Valid ? ge + U(FormatNum("%.2f", m.Intensity)) : QStringLiteral("—"),
             m.Valid ? StartText(FDoc->Info.Date, m.Start) : QStringLiteral("sem registro")};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setTextAlignment((c == 3 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+            if (m.LowerBound)
+                item->setToolTip(QStringLiteral("A janela atravessa uma falha do registro: a chuva da falha não "
+                                                "é conhecida e a altura é um limite inferior."));
             FMaxGrid->setItem(i, c, item);
         }
     }

@@ -40,6 +40,8 @@ public:
     QTabWidget* Pages() const { return FPages; }
     QTableWidget* MaxGrid() const { return FMaxGrid; }
     QString MaxStatusText() const;
+    // The warning about drops of the pen that carry no mark; empty when there are none.
+    QString DropWarningText() const;
     // The CSV files of the maxima page; false when cancelled or not written.
     bool ExportMaxima();
     bool ExportSeries(int stepMinutes = 5);
@@ -62,6 +64,7 @@ private:
     void CurveSelected();
     void RefreshStatus();
     void RefreshMaxima();
+    void RefreshDropWarning();
     void DrawCell(QPainter& p, int col, int row, const QRect& rect);
     void GridMouseDown(const QPoint& pos);
     void GridMouseUp(const QPoint& pos);
@@ -72,6 +75,7 @@ private:
     QLabel* FPanels[4] = {};
     QTableWidget* FMaxGrid = nullptr;
     QLabel* FMaxStatus = nullptr;
+    QLabel* FDropWarning = nullptr;
     QPixmap FArrow;
     // The window of the document shown, watched: when it goes, so does the
     // document (a new one may take its address).

@@ -78,44 +78,74 @@ void TCurve::UndoLast()
         delete Last();
 }
 
+TAccumResult Accumulate(std::vector<TAccumPoint>& points)
+{
+    TAccumResult r;
+    const std::size_t n = points.size();
+    if (n == 0)
+        return r;
+    double carry = 0;
+    points[0].Accumulated = points[0].Prec;
+    for (std::size_t i = 1; i < n; ++i) {
+        TAccumPoint& prev = points[i - 1];
+        TAccumPoint& p = points[i];
+        // Of two consecutive overflow marks only the later one stays.
+        if (prev.Mark == 1 && p.Mark == 1)
+            prev.Mark = 0;
+        if (prev.Mark == 0 || prev.Mark == 1) {
+            if (prev.Prec - p.Prec > kOverflowThreshold || prev.Mark == 1) {
+                carry += prev.Prec;
+                ++r.Peaks;
+                if (p.Mark == 0)
+                    prev.Mark = 1;
+            }
+        }
+        if (prev.Mark == 2) {
+            ++r.Failures;
+            r.Sum += prev.Accumulated;
+            carry = 0;
+        }
+        p.Accumulated = p.Prec + carry;
+    }
+    TAccumPoint& last = points[n - 1];
+    if (last.Mark == 2)
+        ++r.Failures;
+    r.Sum += last.Accumulated;
+    if (last.Mark == 1)
+        last.Mark = 0;
+    return r;
+}
+
 void TCurve::Recalc()
 {
     const int n = Count();
     if (n == 0)
         return;
-    double carry = 0;
-    TDigPoint* p = FItems[0];
-    p->Accumulated = p->Prec();
-    Peaks = 0;
-    Failures = 0;
-    Sum = 0;
-    for (int i = 1; i < n; ++i) {
-        TDigPoint* prev = FItems[i - 1];
-        p = FItems[i];
-        // Of two consecutive overflow marks only the later one stays.
-        if (prev->Mark() == 1 && p->Mark() == 1)
-            prev->SetMark(0);
-        if (prev->Mark() == 0 || prev->Mark() == 1) {
-            if (prev->Prec() - p->Prec() > kOverflowThreshold || prev->Mark() == 1) {
-                carry += prev->Prec();
-                ++Peaks;
-                if (p->Mark() == 0)
-                    prev->SetMark(1);
-            }
-        }
-        if (prev->Mark() == 2) {
-            ++Failures;
-            Sum += prev->Accumulated;
-            carry = 0;
-        }
-        p->Accumulated = p->Prec() + carry;
+    std::vector<TAccumPoint> pts(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        pts[std::size_t(i)] = {FItems[i]->Prec(), FItems[i]->Mark(), 0};
+    const TAccumResult r = Accumulate(pts);
+    for (int i = 0; i < n; ++i) {
+        TDigPoint* p = FItems[i];
+        p->Accumulated = pts[std::size_t(i)].Accumulated;
+        if (p->Mark() != pts[std::size_t(i)].Mark)
+            p->SetMark(pts[std::size_t(i)].Mark);
     }
-    TDigPoint* last = FItems[n - 1];
-    if (last->Mark() == 2)
-        ++Failures;
-    Sum += last->Accumulated;
-    if (last->Mark() == 1)
-        last->SetMark(0);
+    Peaks = r.Peaks;
+    Failures = r.Failures;
+    Sum = r.Sum;
+}
+
+std::vector<int> TCurve::UnmarkedDrops(double limit) const
+{
+    std::vector<int> out;
+    for (int i = 0; i + 1 < Count(); ++i) {
+        const double drop = FItems[i]->Prec() - FItems[i + 1]->Prec();
+        // Larger drops are overflows the accumulation carries by itself.
+        if (FItems[i]->Mark() == 0 && drop > limit && drop <= kOverflowThreshold)
+            out.push_back(i);
+    }
+    return out;
 }
 
 void TCurve::Draw(TCanvas& canvas) const
@@ -157,6 +187,11 @@ void TCurve::Draw(TCanvas& canvas) const
 void TCurve::Notify(int index, TDigPoint* point, TListAction action)
 {
     if (Editing()) {
+        // A return point going takes its peak's mark with it, as undoing it does:
+        // a mark left behind would carry the peak's reading into every later point.
+        // The accumulation marks the peak again if the drop alone makes it one.
+        if (action == TListAction::Removing && index > 0 && Items(index - 1)->Mark() == 1)
+            Items(index - 1)->SetMark(0);
         if (action == TListAction::Inserted)
             FHistory.Add(point);
         else if (action == TListAction::Removed)

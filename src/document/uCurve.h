@@ -6,9 +6,35 @@
 #include "common/Canvas.h"
 #include "document/uPoints.h"
 
+#include <vector>
+
 namespace rs {
 
 class TScale;
+
+// A point as the accumulation sees it: its reading and mark in, its accumulated value out.
+struct TAccumPoint
+{
+    double Prec = 0;
+    int Mark = 0;
+    double Accumulated = 0;
+};
+
+struct TAccumResult
+{
+    int Peaks = 0;
+    int Failures = 0;
+    double Sum = 0; // the day's sum: each stretch's last accumulated value, added
+};
+
+// The accumulation over points in time order: a peak (mark 1, or a drop of more
+// than the overflow threshold) carries its reading into the later points, a
+// failure (mark 2) restarts the sum. Overflow marks are set and cleared as the
+// rules say, so the file and the chart window show what was counted.
+TAccumResult Accumulate(std::vector<TAccumPoint>& points);
+
+// A drop of the pen larger than this that carries no mark is worth a warning (mm).
+inline constexpr double kUnmarkedDropLimit = 0.5;
 
 class TCurve : public TPointList
 {
@@ -29,6 +55,9 @@ public:
     bool CanMarkFailure(const TDigPoint* point) const;
     void UndoLast();
     void Recalc();
+    // Points after which the pen drops more than limit without a mark: neither an
+    // overflow nor a failure, so the drop lowers the accumulated total.
+    std::vector<int> UnmarkedDrops(double limit = kUnmarkedDropLimit) const;
     void Draw(TCanvas& canvas) const;
 
     // Frees a point of the curve (its removal runs every notification).

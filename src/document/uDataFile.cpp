@@ -227,7 +227,7 @@ bool TRChart::LoadFromFile(const std::string& path)
     return LoadFromBuffer(data, path);
 }
 
-bool TRChart::ReadSummary(const std::string& path, TRChartInfo& info)
+bool TRChart::ReadSummary(const std::string& path, TRChartInfo& info, TDaySum* day)
 {
     TFilePtr f = OpenRead(path);
     if (!f)
@@ -281,6 +281,30 @@ bool TRChart::ReadSummary(const std::string& path, TRChartInfo& info)
     takeString(info.Notes);
     info.FileName = path;
     info.FileDate = FileTimeToDate(mtime);
+    if (day) {
+        *day = {info.Total, false};
+        // The header locates the curve's records: their readings and marks run through
+        // the accumulation as loading the chart would. A header that does not match
+        // its block leaves the Total.
+        const std::uint64_t offset = GetU32(data.data() + 26), count = GetU32(data.data() + 30),
+                            record = GetU32(data.data() + 34);
+        if (info.Kind == 0 && size <= kMaxFileSize && record >= TPointList::kRecordSize && offset >= pos + 4 &&
+            offset + count * record <= size) {
+            need(offset + count * record);
+            if (GetU32(data.data() + offset - 4) == count) {
+                std::vector<TAccumPoint> points(count);
+                for (std::uint64_t k = 0; k < count; ++k) {
+                    const char* r = data.data() + offset + k * record;
+                    std::int32_t mark;
+                    std::memcpy(&points[k].Prec, r + 16, 8);
+                    std::memcpy(&mark, r + 32, 4);
+                    points[k].Mark = mark;
+                }
+                const TAccumResult a = Accumulate(points);
+                *day = {a.Sum, a.Failures > 0};
+            }
+        }
+    }
     return true;
 }
 

@@ -223,22 +223,39 @@ bool TRChart::AddPointAt(int x, int y, bool shiftDown, bool ctrlDown)
     return FCurve->AddPoint(t, p, o.ChronologicalOrder && !ctrlDown);
 }
 
+namespace {
+// A last point the overflow command may act on: the record goes on after it
+// and it is not a failure, whose restart the command must never turn into a peak.
+const TDigPoint* SpillTarget(const TCurve& curve, double chartHour)
+{
+    const TDigPoint* last = curve.Last();
+    return last && last->Mark() != 2 && last->Time() < chartHour + 24.0 ? last : nullptr;
+}
+} // namespace
+
 bool TRChart::CanAddSpill() const
 {
-    const TDigPoint* last = FCurve->Last();
+    const TDigPoint* last = SpillTarget(*FCurve, Info.Hour);
     // A reading taken on the 5 mm line comes back from the scale's fit a hair
     // below it: allow for the rounding of that fit.
-    return last && last->Prec() >= kOverflowThreshold - 1e-6 && last->Time() < Info.Hour + 24.0;
+    return last && last->Prec() >= kOverflowThreshold - 1e-6;
 }
 
-bool TRChart::AddSpill()
+bool TRChart::CanAddEmptying() const
 {
-    if (!CanAddSpill())
+    const TDigPoint* last = SpillTarget(*FCurve, Info.Hour);
+    return last && last->Prec() > 0 && !CanAddSpill();
+}
+
+bool TRChart::AddSpill(bool allowEmptying)
+{
+    if (!CanAddSpill() && !(allowEmptying && CanAddEmptying()))
         return false;
     TDigPoint* last = FCurve->Last();
     // The operator signalled this overflow: mark the peak so that the accumulation
     // counts it even when the drop is exactly the threshold (a strict comparison
-    // alone would lose a 5.0 mm siphon).
+    // alone would lose a 5.0 mm siphon) or below it (a gauge emptied by hand). The
+    // format's own overflow mark, so that every reader of the file sees a peak.
     const int oldMark = last->Mark();
     last->SetMark(1);
     // The return to zero goes straight after the last point, whatever the order option.

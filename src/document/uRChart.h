@@ -36,6 +36,14 @@ struct TRChartInfo
 };
 
 bool InfoEquals(const TRChartInfo& a, const TRChartInfo& b);
+
+// A chart's sum for the day as the results window gives it: the accumulated
+// value of each stretch's last point, added; approximate when the curve has failures.
+struct TDaySum
+{
+    double Sum = 0;
+    bool Approximate = false;
+};
 // Exactly eight decimal digits: the only station codes that may become part of a path.
 bool IsValidStationCode(const std::string& code);
 
@@ -83,8 +91,12 @@ public:
 
     // shiftDown/ctrlDown: the keyboard state at the moment of the click.
     bool AddPointAt(int x, int y, bool shiftDown, bool ctrlDown);
+    // The overflow command on the curve's last point: a siphon overflow from 5 mm
+    // up; below that, after the operator confirms it, the gauge emptied by hand,
+    // recorded and carried forward like an overflow. Never on a failure mark.
     bool CanAddSpill() const;
-    bool AddSpill();
+    bool CanAddEmptying() const;
+    bool AddSpill(bool allowEmptying = false);
 
     // Data file. SaveToFile throws std::runtime_error (UTF-8 message) and leaves
     // any previous file intact; LoadFromFile returns false on a read error.
@@ -94,7 +106,10 @@ public:
     bool LoadFromBuffer(const std::string& data, const std::string& path);
     static bool IsDataFile(const std::string& path);
     static bool IsDataBuffer(const char* data, std::size_t size, std::uint64_t actualSize);
-    static bool ReadSummary(const std::string& path, TRChartInfo& info); // throws EReadError on short reads
+    // The header record alone; with day, also the day's sum, which after a failure
+    // mark is more than Total (read from the curve's marks when it has failures).
+    static bool ReadSummary(const std::string& path, TRChartInfo& info,
+                            TDaySum* day = nullptr); // throws EReadError on short reads
     bool IsModified() const;
 
     double Zoom() const { return FScale->Zoom(); }

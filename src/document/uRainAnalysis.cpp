@@ -15,50 +15,78 @@ TCumulativeRain::TCumulativeRain(double start, double end, const std::vector<TRa
     : FStart(start), FEnd(end)
 {
     double total = 0;
-    bool open = false; // the last breakpoint ends a stretch the next segment may continue
+    bool open = false;     // the last breakpoint ends a range the next segment may continue
+    bool inGap = false;    // ... and that range ends in a failure
+    bool recorded = false; // ... and the last segment was recorded (a stretch may go on)
+    // A range that ends in a failure has nothing on the far side of it: drop the gap.
+    auto close = [&] {
+        if (inGap) {
+            FTimes.pop_back();
+            FDepths.pop_back();
+            --FRanges.back().second;
+            FGaps.pop_back();
+        }
+        open = inGap = recorded = false;
+    };
     for (std::size_t i = 0; i + 1 < readings.size(); ++i) {
         const TRainReading& p = readings[i];
         const TRainReading& q = readings[i + 1];
         const bool finite = std::isfinite(p.Time) && std::isfinite(q.Time) && std::isfinite(p.Accumulated) &&
                             std::isfinite(q.Accumulated);
-        if (!finite || p.FailureAfter || q.Time < p.Time) {
-            open = false;
+        if (!finite || q.Time < p.Time) {
+            close();
             continue;
         }
         const double a = std::max(p.Time, start), b = std::min(q.Time, end);
         const double len = q.Time - p.Time;
         if (a > b || (len > 0 && a == b)) continue; // outside the period, or touching it at one instant
         if (!FTimes.empty() && a < FTimes.back()) {
-            open = false; // never let the breakpoints run backwards
+            close(); // never let the breakpoints run backwards
+            continue;
+        }
+        const bool contiguous = open && FTimes.back() == a;
+        if (p.FailureAfter) {
+            // Unknown rain, counted as none: the range goes on flat across it, so
+            // that a window over the failure joins the stretches on both sides.
+            if (contiguous && len > 0) {
+                Append(b, total);
+                FGaps.push_back({a, b});
+                inGap = true;
+                recorded = false;
+            } else
+                close();
             continue;
         }
         const double frac = len > 0 ? (b - a) / len : 1.0;
-        double rise = q.Accumulated - p.Accumulated;
-        if (rise < 0) {
-            FDeclines += -rise * frac;
-            rise = 0;
-        }
-        rise *= frac;
+        // A decline of the pen lowers the curve as it lowers the accumulation, so
+        // that the series and the maxima add up to what the day's sum counts.
+        const double rise = (q.Accumulated - p.Accumulated) * frac;
+        if (rise < 0)
+            FDeclines -= rise;
         if (len == 0 && rise == 0) continue; // a repeated reading
-        if (!open || FTimes.back() != a) Append(a, total, true);
+        if (!contiguous) {
+            close();
+            FRanges.push_back({int(FTimes.size()), int(FTimes.size())});
+            FTimes.push_back(a);
+            FDepths.push_back(total);
+        }
+        if (recorded && FStretches.back().End == a)
+            FStretches.back().End = b;
+        else
+            FStretches.push_back({a, b});
         total += rise;
-        Append(b, total, false);
-        open = true;
+        Append(b, total);
+        open = recorded = true;
+        inGap = false;
     }
+    close();
 }
 
-void TCumulativeRain::Append(double t, double depth, bool newStretch)
+void TCumulativeRain::Append(double t, double depth)
 {
-    const int n = int(FTimes.size());
     FTimes.push_back(t);
     FDepths.push_back(depth);
-    if (newStretch) {
-        FRanges.push_back({n, n});
-        FStretches.push_back({t, t});
-    } else {
-        FRanges.back().second = n;
-        FStretches.back().End = t;
-    }
+    FRanges.back().second = int(FTimes.size()) - 1;
 }
 
 TCumulativeRain TCumulativeRain::FromChart(const TRChart& chart)
@@ -124,12 +152,13 @@ bool TCumulativeRain::Covers(double a, double b) const
 // or the end on a breakpoint: those candidates are all that need checking.
 // They are visited in ascending order (a merge of the breakpoints and the
 // breakpoints less d), so both ends are found by cursors that only advance.
-bool TCumulativeRain::MaxWindow(double hours, double& depth, double& start) const
+bool TCumulativeRain::MaxWindow(double hours, double& depth, double& start, bool* lowerBound) const
 {
     constexpr double kTie = 1e-12; // mm; equal rain: the earlier window wins
     bool found = false;
     depth = 0;
     start = 0;
+    if (lowerBound) *lowerBound = false;
     if (!(hours > 0)) return false;
     const double* T = FTimes.data();
     const double* C = FDepths.data();
@@ -170,7 +199,15 @@ bool TCumulativeRain::MaxWindow(double hours, double& depth, double& start) cons
             }
         }
     }
+    if (found && lowerBound) *lowerBound = CrossesFailure(start, start + hours);
     return found;
+}
+
+bool TCumulativeRain::CrossesFailure(double a, double b) const
+{
+    for (const TTimeSpan& g : FGaps)
+        if (g.Start < b - kRainTimeEps && g.End > a + kRainTimeEps) return true;
+    return false;
 }
 
 // --- fixed-interval series ------------------------------------------------
@@ -237,7 +274,7 @@ TMaxIntensity MaximumIntensity(const TCumulativeRain& rain, int minutes)
     m.Minutes = minutes;
     if (minutes <= 0) return m;
     const double hours = minutes / 60.0;
-    m.Valid = rain.MaxWindow(hours, m.Depth, m.Start);
+    m.Valid = rain.MaxWindow(hours, m.Depth, m.Start, &m.LowerBound);
     if (m.Valid) m.Intensity = m.Depth / hours;
     return m;
 }

@@ -8,13 +8,16 @@
 // points, as the last Recalc left them (overflows already carried), linear
 // between consecutive points. It is a running total of the rise of each
 // recorded segment, starting at 0, so:
-// - a segment that starts at a point marked 2 (failure) adds nothing and is
-//   not recorded: windows and intervals that overlap it are left out;
+// - a segment that starts at a point marked 2 (failure) is not recorded and
+//   adds nothing: intervals that overlap it are left out, and a window over
+//   it joins the stretches on both sides, its rain a lower bound (the rain
+//   during the failure is unknown and counted as none);
 // - the reading at which the accumulation restarts after a failure is not
 //   rain of a known time (it fell during the failure), so it is not added;
 // - a drop of the accumulated values that is not an overflow (evaporation,
-//   a point digitized a little low) is not negative rain: the segment adds
-//   nothing and the drop is reported in Declines;
+//   a point digitized a little low) lowers the curve as it lowers the day's
+//   sum, so that the series add up to the sum the accumulation gives (an
+//   interval can then hold a small negative depth); Declines reports them;
 // - only the chart's 24 hours, from its start hour, are analysed; before the
 //   first point and after the last there is no record, so that time is
 //   missing too (a chart whose trace starts at 7:10 says nothing of 7:00-7:10).
@@ -73,22 +76,28 @@ class TCumulativeRain
     double Depth(double a, double b) const { return DepthAt(b) - DepthAt(a); }
     // Rain whose timing the record gives: the curve's total rise.
     double Total() const { return FDepths.empty() ? 0 : FDepths.back(); }
-    // Drops of the accumulated values that were not counted (mm).
+    // Drops of the accumulated values that are not overflows (mm), counted as declines.
     double Declines() const { return FDeclines; }
+    // The failures between recorded stretches, in time order.
+    const std::vector<TTimeSpan>& Failures() const { return FGaps; }
+    bool CrossesFailure(double a, double b) const;
 
-    // The largest rain over a window of the given length (hours) lying inside one
-    // stretch, and the earliest start at which it is reached. False when no
-    // stretch is that long.
-    bool MaxWindow(double hours, double& depth, double& start) const;
+    // The largest rain over a window of the given length (hours) lying inside the
+    // record, failures counted as no rain, and the earliest start at which it is
+    // reached. False when the record is nowhere that long. lowerBound: the window
+    // crosses a failure, so its rain is at least depth.
+    bool MaxWindow(double hours, double& depth, double& start, bool* lowerBound = nullptr) const;
 
   private:
     double Upper(double t, int i0, int i1) const; // value just after t (takes a jump at t)
-    void Append(double t, double depth, bool newStretch);
+    void Append(double t, double depth);
 
     double FStart = 0, FEnd = 0;
     std::vector<double> FTimes, FDepths;
-    std::vector<std::pair<int, int>> FRanges; // first and last breakpoint of each stretch
+    // First and last breakpoint of each stretch of record, failures bridged (flat).
+    std::vector<std::pair<int, int>> FRanges;
     std::vector<TTimeSpan> FStretches;
+    std::vector<TTimeSpan> FGaps;
     double FDeclines = 0;
 };
 
@@ -124,7 +133,8 @@ struct TMaxIntensity
     double Depth = 0;     // mm
     double Intensity = 0; // mm/h
     double Start = 0;     // chart time of the window's start, hours
-    bool Valid = false;   // false: no recorded stretch is that long
+    bool Valid = false;   // false: the record is nowhere that long
+    bool LowerBound = false; // the window crosses a failure: the rain was at least Depth ("≥")
     double End() const { return Start + Minutes / 60.0; }
 };
 

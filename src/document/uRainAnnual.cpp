@@ -50,6 +50,7 @@ void TAnnualMaximaBuilder::Add(const TRChart& chart, const std::string& file)
             best.Intensity = m.Intensity;
             best.Date = info.Date;
             best.Start = m.Start;
+            best.LowerBound = m.LowerBound;
             best.File = file;
         }
     }

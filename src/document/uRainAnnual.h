@@ -25,6 +25,7 @@ struct TAnnualMaximum
     double Intensity = 0; // mm/h
     double Date = 0;      // date of the chart it came from
     double Start = 0;     // chart time of the window's start, hours
+    bool LowerBound = false; // the window crosses a failure of its chart: at least Depth
     std::string File;     // the chart it came from, as the caller named it (a path: UTF-8)
     int Usable = 0;       // charts of the year usable for this duration
 };

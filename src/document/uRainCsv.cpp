@@ -7,6 +7,8 @@ namespace rs {
 namespace {
 
 constexpr int kDecimals = 2; // as the results table shows precipitation
+// "sim": the window crosses a failure, and the rain was at least the depth given.
+constexpr const char* kLowerBoundColumn = "Limite inferior";
 
 void Header(TCsvWriter& w, std::initializer_list<const char*> names)
 {
@@ -15,13 +17,15 @@ void Header(TCsvWriter& w, std::initializer_list<const char*> names)
     w.EndRow();
 }
 
-// Depth, intensity and start of a maximum; empty cells when it is missing.
-void MaximumCells(TCsvWriter& w, bool valid, double depth, double intensity, double date, double start)
+// Depth, intensity, start and lower-bound flag of a maximum; empty cells when it is missing.
+void MaximumCells(TCsvWriter& w, bool valid, double depth, double intensity, double date, double start,
+                  bool lowerBound)
 {
     if (valid) {
         w.Number(depth, kDecimals).Number(intensity, kDecimals).Cell(ChartTimeText(date, start, true));
+        w.Cell(lowerBound ? "sim" : "não");
     } else
-        w.Empty().Empty().Empty();
+        w.Empty().Empty().Empty().Empty();
 }
 
 } // namespace
@@ -44,10 +48,10 @@ std::string SeriesCsv(const TRainSeries& series, double date, const TCsvFormat& 
 std::string MaximaCsv(const std::vector<TMaxIntensity>& maxima, double date, const TCsvFormat& format)
 {
     TCsvWriter w(format);
-    Header(w, {"Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início"});
+    Header(w, {"Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início", kLowerBoundColumn});
     for (const TMaxIntensity& m : maxima) {
         w.Integer(m.Minutes);
-        MaximumCells(w, m.Valid, m.Depth, m.Intensity, date, m.Start);
+        MaximumCells(w, m.Valid, m.Depth, m.Intensity, date, m.Start, m.LowerBound);
         w.EndRow();
     }
     return w.Take();
@@ -56,11 +60,11 @@ std::string MaximaCsv(const std::vector<TMaxIntensity>& maxima, double date, con
 std::string MaximaTableCsv(const std::vector<TChartMaxima>& charts, const TCsvFormat& format)
 {
     TCsvWriter w(format);
-    Header(w, {"Arquivo", "Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início"});
+    Header(w, {"Arquivo", "Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início", kLowerBoundColumn});
     for (const TChartMaxima& c : charts)
         for (const TMaxIntensity& m : c.Maxima) {
             w.Cell(c.File).Integer(m.Minutes);
-            MaximumCells(w, m.Valid, m.Depth, m.Intensity, c.Date, m.Start);
+            MaximumCells(w, m.Valid, m.Depth, m.Intensity, c.Date, m.Start, m.LowerBound);
             w.EndRow();
         }
     return w.Take();
@@ -70,14 +74,14 @@ std::string AnnualMaximaCsv(const TAnnualMaxima& table, const TCsvFormat& format
 {
     TCsvWriter w(format);
     Header(w, {"Código", "Estação", "Ano", "Duração (min)", "Altura (mm)", "Intensidade (mm/h)", "Início",
-               "Pluviograma", "Pluviogramas utilizados", "Pluviogramas do ano"});
+               kLowerBoundColumn, "Pluviograma", "Pluviogramas utilizados", "Pluviogramas do ano"});
     for (const TStationYear& row : table.Rows)
         for (const TAnnualMaximum& m : row.Maxima) {
             w.Cell(Cp1252ToUtf8(row.StCode))
                 .Cell(Cp1252ToUtf8(row.StName))
                 .Integer(row.Year)
                 .Integer(m.Minutes);
-            MaximumCells(w, m.Valid, m.Depth, m.Intensity, m.Date, m.Start);
+            MaximumCells(w, m.Valid, m.Depth, m.Intensity, m.Date, m.Start, m.LowerBound);
             if (m.Valid)
                 w.Cell(m.File);
             else

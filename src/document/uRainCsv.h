@@ -15,7 +15,8 @@ namespace rs {
 // "Início;Fim;Precipitação (mm)", one line per interval; date: the chart's date.
 std::string SeriesCsv(const TRainSeries& series, double date, const TCsvFormat& format = DefaultCsvFormat());
 
-// "Duração (min);Altura (mm);Intensidade (mm/h);Início", one line per duration.
+// "Duração (min);Altura (mm);Intensidade (mm/h);Início;Limite inferior", one line per
+// duration; "Limite inferior" is "sim" when the window crosses a failure of the record.
 std::string MaximaCsv(const std::vector<TMaxIntensity>& maxima, double date,
                       const TCsvFormat& format = DefaultCsvFormat());
 

@@ -57,20 +57,21 @@ std::vector<std::string> CollectDataFiles(const std::string& folder, const std::
 }
 
 namespace {
-std::vector<TExplorerRow> BuildRows(std::vector<TRChartInfo>&& infos)
+// The cells of rows whose Info, Sum and Approximate are set.
+void FillCells(std::vector<TExplorerRow>& rows)
 {
-    std::vector<TExplorerRow> rows;
-    rows.reserve(infos.size());
     double prevDate = -1;
     std::string prevStation;
-    for (TRChartInfo& info : infos) {
-        TExplorerRow r;
-        r.Info = std::move(info);
+    for (TExplorerRow& r : rows) {
         r.Info.Owner = nullptr;
         const TRChartInfo& i = r.Info;
         r.Cells[0] = ExtractFileName(i.FileName);
         r.Cells[1] = DateToStr(i.Date);
-        r.Cells[2] = i.Kind == 0 ? FormatNum("%.1f", i.Total) : i.Kind == 1 ? "-" : "?";
+        // The day's sum as the results window gives it, "±" (Windows-1252) after a failure.
+        r.Cells[2] = i.Kind == 0   ? (r.Approximate ? "\xB1" : "") + FormatNum("%.1f", r.Sum)
+                     : i.Kind == 1 ? "-"
+                                   : "?";
+        r.Cells[3].clear();
         if (i.StCode == prevStation) {
             const double d = i.Date - prevDate;
             if (d > 1)
@@ -80,15 +81,19 @@ std::vector<TExplorerRow> BuildRows(std::vector<TRChartInfo>&& infos)
         prevStation = i.StCode;
         r.Cells[4] = i.StName + " - " + i.StCode;
         r.Cells[5] = DateToStr(i.FileDate);
-        rows.push_back(std::move(r));
     }
-    return rows;
 }
 } // namespace
 
 std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos)
 {
-    return BuildRows(std::vector<TRChartInfo>(infos));
+    std::vector<TExplorerRow> rows(infos.size());
+    for (std::size_t k = 0; k < infos.size(); ++k) {
+        rows[k].Info = infos[k];
+        rows[k].Sum = infos[k].Total;
+    }
+    FillCells(rows);
+    return rows;
 }
 
 void SortRows(std::vector<TExplorerRow>& rows)
@@ -113,13 +118,17 @@ void SortRows(std::vector<TExplorerRow>& rows)
 
 std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgress& progress)
 {
-    std::vector<TRChartInfo> infos;
+    std::vector<TExplorerRow> rows;
     int read = 0;
     for (const std::string& path : CollectDataFiles(folder)) {
-        TRChartInfo info;
+        TExplorerRow row;
+        TDaySum day;
         try {
-            if (TRChart::ReadSummary(path, info))
-                infos.push_back(std::move(info));
+            if (TRChart::ReadSummary(path, row.Info, &day)) {
+                row.Sum = day.Sum;
+                row.Approximate = day.Approximate;
+                rows.push_back(std::move(row));
+            }
         } catch (const std::exception&) {
             // A file whose header cannot be read is simply not listed.
         }
@@ -127,7 +136,7 @@ std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgr
         if (progress && !progress(read, path))
             break;
     }
-    std::vector<TExplorerRow> rows = BuildRows(std::move(infos));
+    FillCells(rows);
     SortRows(rows);
     return rows;
 }

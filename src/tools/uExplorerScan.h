@@ -15,6 +15,8 @@ namespace rs {
 struct TExplorerRow
 {
     TRChartInfo Info;            // as ReadSummary returned it
+    double Sum = 0;              // the day's sum, mm (kind 0)
+    bool Approximate = false;    // the curve has failure marks: the sum is an estimate ("±")
     std::string Cells[6];        // Arquivo, Data, Precip., Falhas, Estação, Alterado (Windows-1252)
 };
 
@@ -29,7 +31,8 @@ using TScanProgress = std::function<bool(int filesRead, const std::string& path)
 std::vector<std::string> CollectDataFiles(const std::string& folder, const std::string& mask = "*.pvd");
 // Reads every file's summary (unreadable files are left out) and sorts the rows.
 std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgress& progress = {});
-// The rows of files in the given order, "Falhas" counted against the file before.
+// The rows of files in the given order, "Falhas" counted against the file before; the
+// day's sum taken from the header's Total.
 std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos);
 void SortRows(std::vector<TExplorerRow>& rows);
 // Tab-separated lines with CR LF, captions first (Windows-1252, as the clipboard text of the window).

@@ -129,3 +129,17 @@ TEST_F(Cli, DryDayWritesFilesAndScanListsThem)
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 6);
     EXPECT_EQ(RunCli("scan " + dir + "nowhere").status, 1);
 }
+
+TEST_F(Cli, ScanGivesTheDaySumOfAChartWithAFailure)
+{
+    TRChart c;
+    test::MakeDigitizedChart(c); // 13 mm with an overflow, then a failure and 2 mm more
+    c.Curve().Last()->SetMark(2);
+    c.Curve().AddPoint(14, 1, true);
+    c.Curve().AddPoint(20, 3, true);
+    c.Curve().Recalc();
+    c.SaveToFile(dir + "f.pvd");
+    const Result r = RunCli("scan " + dir);
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("f.pvd\t" + DateToStr(c.Info.Date) + "\t\xC2\xB1" "16.0\t"), std::string::npos) << r.out;
+}

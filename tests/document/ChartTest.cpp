@@ -255,3 +255,88 @@ TEST(ChartDraw, FrameGridLabelsAndBorder)
         v += l.x1 == l.x2;
     EXPECT_EQ(v, 7); // 10:00 to 11:00 every ten minutes
 }
+
+TEST(Chart, OverflowCommandLeavesAFailureMarkAlone)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    for (auto [t, p] : {std::pair{8.0, 0.0}, {9.0, 3.0}, {10.0, 6.0}})
+        c.Curve().AddPoint(t, p, true);
+    c.Curve().Last()->SetMark(2);
+    c.Curve().Recalc();
+    EXPECT_FALSE(c.CanAddSpill());
+    EXPECT_FALSE(c.CanAddEmptying());
+    EXPECT_FALSE(c.AddSpill(true));
+    EXPECT_EQ(c.Curve().Count(), 3);
+    EXPECT_EQ(c.Curve().Last()->Mark(), 2);
+    EXPECT_EQ(c.Curve().Peaks, 0);
+    EXPECT_EQ(c.Curve().Failures, 1);
+}
+
+TEST(Chart, DeletingAReturnPointClearsItsPeak)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    TCurve& cv = c.Curve();
+    cv.AddPoint(8, 0, true);
+    cv.AddPoint(10, 6.0, true);
+    ASSERT_TRUE(c.AddSpill());
+    cv.AddPoint(12, 7.0, true); // the pen went on rising: no overflow after all
+    cv.AddPoint(14, 8.0, true);
+    cv.DeletePoint(cv.Items(2));
+    EXPECT_EQ(cv.Items(1)->Mark(), 0);
+    EXPECT_EQ(cv.Peaks, 0);
+    EXPECT_DOUBLE_EQ(cv.Items(2)->Accumulated, 7.0);
+    EXPECT_DOUBLE_EQ(cv.Sum, 8.0);
+    // A drop that is an overflow by itself stays one.
+    cv.AddPoint(15, 9.8, true);
+    ASSERT_TRUE(c.AddSpill());
+    cv.AddPoint(16, 1.0, true);
+    cv.DeletePoint(cv.Items(5)); // the return at 0 goes; 9.8 -> 1.0 is still a siphon
+    EXPECT_EQ(cv.Items(4)->Mark(), 1);
+    EXPECT_DOUBLE_EQ(cv.Sum, 10.8);
+}
+
+TEST(Chart, GaugeEmptiedByHandIsCarriedLikeAnOverflow)
+{
+    TRChart c;
+    c.SetInfo(SampleInfo());
+    PrepareScale(c);
+    c.ConcludeScale();
+    c.BeginDigitizing();
+    TCurve& cv = c.Curve();
+    cv.AddPoint(8, 0, true);
+    EXPECT_FALSE(c.CanAddEmptying()); // nothing to empty
+    cv.AddPoint(18.5, 2.2, true);
+    EXPECT_FALSE(c.CanAddSpill());
+    ASSERT_TRUE(c.CanAddEmptying());
+    EXPECT_FALSE(c.AddSpill()); // not without the operator's word
+    ASSERT_TRUE(c.AddSpill(true));
+    cv.AddPoint(20, 1.0, true);
+    EXPECT_EQ(cv.Items(1)->Mark(), 1); // the format's own peak mark
+    EXPECT_EQ(cv.Peaks, 1);
+    EXPECT_EQ(cv.Failures, 0);
+    EXPECT_DOUBLE_EQ(cv.Sum, 3.2);
+    EXPECT_TRUE(cv.UnmarkedDrops().empty());
+    // Saved and read back, the peak and the sum stay.
+    TRChart back;
+    ASSERT_TRUE(back.LoadFromBuffer(c.SaveToBuffer(), ""));
+    EXPECT_EQ(back.Curve().Items(1)->Mark(), 1);
+    EXPECT_DOUBLE_EQ(back.Curve().Sum, 3.2);
+
+    // The same drop digitized without the command lowers the total, and is pointed out.
+    TRChart d;
+    d.Curve().AddPoint(8, 0, true);
+    d.Curve().AddPoint(18.5, 2.2, true);
+    d.Curve().AddPoint(18.6, 0, true);
+    d.Curve().AddPoint(20, 0.3, true); // 0.3 mm: small declines go unremarked
+    d.Curve().AddPoint(21, 0.1, true);
+    d.Curve().Recalc();
+    EXPECT_EQ(d.Curve().UnmarkedDrops(), std::vector<int>{1});
+}

@@ -247,6 +247,40 @@ TEST_F(DataFile, SummaryReadsTheRecordOnly)
     EXPECT_EQ(info.Notes.size(), 10000u);
 }
 
+TEST_F(DataFile, SummaryGivesTheDaySumAfterAFailure)
+{
+    // 13 mm with one overflow, then a failure, then 2 mm more: the header's Total is the
+    // last stretch only; the day's sum is what the results window shows.
+    const std::string path = dir + "f.pvd";
+    for (int extra : {0, 300}) { // the second curve does not fit the summary's first read
+        TRChart c;
+        MakeDigitizedChart(c);
+        TCurve& cv = c.Curve();
+        cv.Last()->SetMark(2);
+        for (int i = 0; i <= extra; ++i)
+            cv.AddPoint(14 + 10.0 * i / (extra + 1), 1 + i * 2.0 / (extra + 1), true);
+        cv.AddPoint(25, 3, true);
+        cv.Recalc();
+        ASSERT_EQ(cv.Failures, 1);
+        c.SaveToFile(path);
+        TRChartInfo info;
+        TDaySum day;
+        ASSERT_TRUE(TRChart::ReadSummary(path, info, &day));
+        EXPECT_NEAR(info.Total, 3.0, 1e-9) << extra;
+        EXPECT_NEAR(day.Sum, cv.Sum, 1e-9) << extra;
+        EXPECT_NEAR(day.Sum, 16.0, 1e-6) << extra;
+        EXPECT_TRUE(day.Approximate);
+    }
+    TRChart plain;
+    MakeDigitizedChart(plain);
+    plain.SaveToFile(path);
+    TRChartInfo info;
+    TDaySum day;
+    ASSERT_TRUE(TRChart::ReadSummary(path, info, &day));
+    EXPECT_NEAR(day.Sum, 13.0, 1e-6);
+    EXPECT_FALSE(day.Approximate);
+}
+
 TEST_F(DataFile, ImpossibleLengthsAreRefusedBeforeAllocation)
 {
     TRChart c;

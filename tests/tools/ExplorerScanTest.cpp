@@ -196,3 +196,25 @@ TEST_F(Folder, DryDaysAskBeforeOverwriting)
     res = CreateDryDayFiles(r, dates, {});
     EXPECT_FALSE(res.Error.empty());
 }
+
+TEST_F(Folder, PrecipShowsTheDaySumWithItsFailureSign)
+{
+    // One chart with an overflow and a failure: 13 mm, then 2 mm after the failure.
+    TRChart c;
+    test::MakeDigitizedChart(c);
+    c.Curve().Last()->SetMark(2);
+    c.Curve().AddPoint(14, 1, true);
+    c.Curve().AddPoint(20, 3, true);
+    c.Curve().Recalc();
+    c.SaveToFile(dir + "a.pvd");
+    TRChart plain;
+    test::MakeDigitizedChart(plain);
+    plain.Info.Date += 1;
+    plain.SaveToFile(dir + "b.pvd");
+    const auto rows = ScanFolder(dir);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Cells[2], "\xB1" + FormatNum("%.1f", 16.0)); // not the 3.0 of the header's Total
+    EXPECT_TRUE(rows[0].Approximate);
+    EXPECT_EQ(rows[1].Cells[2], FormatNum("%.1f", 13.0));
+    EXPECT_NE(ListingText(rows).find("\t\xB1" + FormatNum("%.1f", 16.0) + "\t"), std::string::npos);
+}

@@ -259,6 +259,24 @@ private slots:
         QVERIFY(FBoxes.LastText().startsWith(U("Não foi possível gravar o arquivo")));
         r->Pages()->setCurrentIndex(0);
     }
+
+    void maximaOverAFailureAreLowerBounds()
+    {
+        // 3 mm in 10-11 h, a failure until 13 h, 3 mm in 13-14 h.
+        FWin = Chart({{7, 0}, {10, 0}, {11, 3}});
+        FWin->mnAddFailClick();
+        for (auto [t, p] : {std::pair{13.0, 5.0}, {14.0, 8.0}, {31.0, 8.0}})
+            test::DigitizeValue(FWin->Doc(), t, p);
+        TResultFrm* r = ResultFrm();
+        r->Pages()->setCurrentIndex(1);
+        QTableWidget* t = r->MaxGrid();
+        QCOMPARE(t->item(6, 0)->text(), U("1 h"));
+        QCOMPARE(t->item(6, 1)->text(), Q(FormatNum("%.2f", 3.0))); // inside the record: exact
+        QCOMPARE(t->item(9, 0)->text(), U("6 h"));
+        QCOMPARE(t->item(9, 1)->text(), U("≥") + Q(FormatNum("%.2f", 6.0))); // both sides of the failure
+        QCOMPARE(t->item(11, 2)->text(), U("≥") + Q(FormatNum("%.2f", 6.0 / 24)));
+        r->Pages()->setCurrentIndex(0);
+    }
 };
 
 QTEST_MAIN(TestResultFrm)

@@ -434,6 +434,13 @@ private slots:
         w->mnAddFail->trigger(); // the failure on the last point
         QCOMPARE(FFakes->Messages.Count(), 0);
         QCOMPARE(c.Last()->Mark(), 2);
+        // The overflow button on the failure: refused with a beep, the failure kept.
+        QVERIFY(!w->cmdSpill->isEnabled());
+        Click(0, 0, 2);
+        QCOMPARE(FFakes->Beeper.Count(), 1);
+        QCOMPARE(c.Count(), 7);
+        QCOMPARE(c.Last()->Mark(), 2);
+        QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
         Click(22.0, 1.0);
         Click(26.5, 2.0); // past 24 h: the next day
         Click(31.5, 2.5);
@@ -473,6 +480,9 @@ private slots:
         QCOMPARE(int(summary.Hour), 8);
         QVERIFY(!summary.Linear);
         QVERIFY(std::abs(summary.Total - 2.5) < 1e-6); // the last stretch after the failure
+        TDaySum day;
+        QVERIFY(TRChart::ReadSummary(path, summary, &day));
+        QVERIFY(std::abs(day.Sum - 15.0) < 1e-6 && day.Approximate); // what "P = ±15" says
         TRChart loaded;
         QVERIFY(loaded.LoadFromFile(path));
         QCOMPARE(loaded.State(), int(Idle));
@@ -495,6 +505,65 @@ private slots:
         QCOMPARE(CopiedResults(), expected);
         QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
         QCOMPARE(FMain->LastFiles()->Count(), 1);
+    }
+
+    // (c) The observer empties the gauge by hand; an overflow is signalled and its return deleted.
+    void gaugeEmptiedByHandAndADeletedReturn()
+    {
+        NewChart({"Estação Vale", "12345678", "12/03/2024", 7, true, "0"});
+        TRChartFrm* w = Active();
+        DefineScale(QString());
+        ClickTyped(8, 0, U("8 0"));
+        ClickTyped(14, 5, U("14 5"));
+        ClickTyped(20, 10, U("20 10"));
+        ClickTyped(26, 2, U("2 2"));
+        ClickTyped(30.5, 8, U("6.5 8"));
+        Conclude();
+        StartDigitizing();
+        TCurve& c = w->Doc().Curve();
+        Click(8.0, 0.0);
+        Click(18.5, 2.2);
+        // Below the siphon's 5 mm the command asks; "&Não" leaves the curve as it was.
+        QVERIFY(w->cmdSpill->isEnabled());
+        FFakes->Messages.SetNextAnswer(TMsgResult::No);
+        Click(0, 0, 2);
+        QCOMPARE(FFakes->Messages.Count(), 1);
+        QCOMPARE(FFakes->Messages.Shown().back().Type, TMsgType::Confirmation);
+        QVERIFY(FFakes->Messages.LastText().contains(U("esvaziado pelo observador")));
+        QCOMPARE(c.Count(), 2);
+        FFakes->Messages.SetNextAnswer(TMsgResult::Yes);
+        Click(0, 0, 2);
+        QCOMPARE(FFakes->Beeper.Count(), 0);
+        QCOMPARE(c.Count(), 3);
+        QCOMPARE(c.Items(1)->Mark(), 1);
+        Click(20.0, 1.0);
+        QVERIFY(std::abs(c.Sum - 3.2) < 1e-6); // the 2.2 mm emptied are carried on
+        QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
+        QVERIFY(ResultFrm()->DropWarningText().isEmpty());
+
+        // The same kind of drop without the command: the results window points it out.
+        Click(21.0, 2.0);
+        Click(21.5, 0.5);
+        QVERIFY(ResultFrm()->DropWarningText().contains(Num("%.1f", 1.5) + U(" mm sem marca")));
+        Click(0, 0, 1); // taken back
+        QVERIFY(ResultFrm()->DropWarningText().isEmpty());
+
+        // An overflow whose return is deleted: the peak no longer carries its reading.
+        Click(22.0, 6.0);
+        w->cmdSpill->trigger();
+        QCOMPARE(c.Peaks, 2);
+        Click(23.0, 7.0);
+        const int ret = c.Count() - 2;
+        ResultFrm()->MakeCurrent(ret + 1);
+        QCOMPARE(c.SelectedIndex(), ret);
+        w->UpdateActions(); // as the menu does when it opens
+        QVERIFY(w->mnDelSelPt->isEnabled());
+        w->mnDelSelPt->trigger();
+        QCOMPARE(c.Items(ret - 1)->Mark(), 0);
+        QCOMPARE(c.Peaks, 1);
+        QVERIFY(std::abs(c.Sum - 9.2) < 1e-6); // 2.2 carried, then 7.0 read
+        QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
+        QCOMPARE(FFakes->Messages.Count(), 2);
     }
 
     // (b) A straight 7 h chart, its scale from free points with typed coordinates.

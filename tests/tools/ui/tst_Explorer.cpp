@@ -331,6 +331,27 @@ private slots:
         QCOMPARE(int(w.Rows().size()), 450);
     }
 
+    // A chart with a failure mark: the column and the panel give the day's sum, "±" and all.
+    void precipShowsTheDaySumAfterAFailure()
+    {
+        QTemporaryDir base;
+        TRChart c;
+        test::MakeDigitizedChart(c); // 13 mm with an overflow
+        c.Curve().Last()->SetMark(2);
+        c.Curve().AddPoint(14, 1, true);
+        c.Curve().AddPoint(20, 3, true);
+        c.Curve().Recalc();
+        c.SaveToFile(base.path().toStdString() + "/f.pvd");
+        TExplorer w(base.path().toStdString() + "/rs.ini", {});
+        w.ScanFolder(base.path());
+        QCOMPARE(int(w.Rows().size()), 1);
+        const QString sum = U("±") + QString::fromStdString(FormatNum("%.1f", 16.0));
+        QCOMPARE(w.ListView->model()->index(0, 2).data().toString(), sum); // not the 3.0 of the last stretch
+        w.ListView->selectionModel()->select(w.ListView->model()->index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCOMPARE(w.PanelText(1), U("Pluviograma: ") + sum + U(" mm"));
+    }
+
     // With RS_SHOT_DIR set: the window over a few hundred files of several stations, as a picture.
     void picture()
     {
