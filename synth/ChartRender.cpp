@@ -199,7 +199,7 @@ double Pressure(double t, double strength, bool wander, double phase1, double ph
     if (!wander)
         return strength;
     const double f = 0.82 + 0.18 * std::sin(t * 0.9 + phase1) + 0.12 * std::sin(t * 4.1 + phase2);
-    return strength * std::clamp(f, 0.4, 1.0);
+    return strength * std::clamp(f, 0.6, 1.0);
 }
 
 bool InAny(const std::vector<std::pair<double, double>>& spans, double t)
@@ -337,7 +337,7 @@ cv::Mat LightField(cv::Size size, TRandom& r)
     cv::Mat small(6, 24, CV_32F);
     for (int y = 0; y < small.rows; ++y)
         for (int x = 0; x < small.cols; ++x)
-            small.at<float>(y, x) = float(1.0 + 0.012 * r.N());
+            small.at<float>(y, x) = float(1.0 + 0.006 * r.N());
     cv::Mat field;
     cv::resize(small, field, size, 0, 0, cv::INTER_CUBIC);
     return field;
