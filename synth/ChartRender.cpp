@@ -221,7 +221,7 @@ void DrawPen(const TSynthChart& c, const TPainter& pt, cv::Mat& ink)
     for (std::size_t i = 0; i + 1 < c.Pen.size(); ++i) {
         const TPenPoint& a = c.Pen[i];
         const TPenPoint& b = c.Pen[i + 1];
-        if (a.Mark == 2) {
+        if (a.Mark == 2 || a.Mark == 1) { // a missing record; a siphon drop, drawn below
             runs.emplace_back();
             continue;
         }
@@ -246,6 +246,21 @@ void DrawPen(const TSynthChart& c, const TPainter& pt, cv::Mat& ink)
                 chunk.push_back(run[j].Q);
             pt.Line(ink, chunk, o.PenWidthMm, Pressure(run[i].T, o.InkStrength, o.InkPressure, ph1, ph2));
         }
+    // The pen sweeps down a siphon drop in seconds: a thinner, paler line along the time line.
+    std::vector<cv::Point2d> drop;
+    for (std::size_t i = 0; i + 1 < c.Pen.size(); ++i) {
+        const TPenPoint& a = c.Pen[i];
+        const TPenPoint& b = c.Pen[i + 1];
+        if (a.Mark != 1)
+            continue;
+        drop.clear();
+        const int steps = std::max(1, int(std::ceil(std::abs(b.P - a.P) / 0.05)));
+        for (int k = 0; k <= steps; ++k) {
+            const double f = double(k) / steps;
+            drop.push_back(pt.Image(c.PaperPos(a.T + (b.T - a.T) * f, a.P + (b.P - a.P) * f)));
+        }
+        pt.Line(ink, drop, o.PenWidthMm * 0.9, 0.7 * Pressure(a.T, o.InkStrength, o.InkPressure, ph1, ph2));
+    }
     // The clock's time marks: short ticks off the trace.
     if (o.TimeMarks) {
         const double every = r.I(1, 3);
@@ -317,8 +332,9 @@ void DrawStamp(const TSynthChart& c, const TPainter& pt, cv::Mat& stamp, TRandom
                  cv::rectangle(m, cv::Rect(w, w, m.cols - 2 * w, m.rows - 2 * w), cv::Scalar(255), w, cv::LINE_AA);
                  cv::rectangle(m, cv::Rect(int(1.5 * s), int(1.5 * s), m.cols - int(3 * s), m.rows - int(3 * s)),
                                cv::Scalar(255), std::max(1, w / 2), cv::LINE_AA);
-                 const double fs = 5.0 * s / 22.0;
-                 cv::putText(m, "CONFERIDO", cv::Point(int(4 * s), int(8.5 * s)), cv::FONT_HERSHEY_DUPLEX, fs,
+                 int base = 0;
+                 const double fs = 34.0 * s / cv::getTextSize("CONFERIDO", cv::FONT_HERSHEY_DUPLEX, 1.0, 1, &base).width;
+                 cv::putText(m, "CONFERIDO", cv::Point(int(3 * s), int(8.5 * s)), cv::FONT_HERSHEY_DUPLEX, fs,
                              cv::Scalar(255), std::max(1, int(0.5 * s)), cv::LINE_AA);
                  cv::putText(m, date, cv::Point(int(8 * s), int(14 * s)), cv::FONT_HERSHEY_SIMPLEX, fs * 0.8,
                              cv::Scalar(255), std::max(1, int(0.4 * s)), cv::LINE_AA);
