@@ -78,17 +78,24 @@ void TCurve::UndoLast()
         delete Last();
 }
 
+void TCurve::Clear()
+{
+    FHistory.Clear();
+    TPointList::Clear();
+    Recalc();
+}
+
 void TCurve::Recalc()
 {
+    Peaks = 0;
+    Failures = 0;
+    Sum = 0;
     const int n = Count();
     if (n == 0)
         return;
     double carry = 0;
     TDigPoint* p = FItems[0];
     p->Accumulated = p->Prec();
-    Peaks = 0;
-    Failures = 0;
-    Sum = 0;
     for (int i = 1; i < n; ++i) {
         TDigPoint* prev = FItems[i - 1];
         p = FItems[i];
@@ -156,11 +163,13 @@ void TCurve::Draw(TCanvas& canvas) const
 
 void TCurve::Notify(int index, TDigPoint* point, TListAction action)
 {
+    // A point leaving the curve leaves the history too, editing or not: the
+    // history must never hold a freed point for a later undo.
+    if (action == TListAction::Removed)
+        FHistory.Remove(point);
     if (Editing()) {
         if (action == TListAction::Inserted)
             FHistory.Add(point);
-        else if (action == TListAction::Removed)
-            FHistory.Remove(point);
         if (action != TListAction::Removing)
             Recalc();
         if (action != TListAction::Removed && Count() >= 2 && Parent()) {

@@ -28,6 +28,8 @@ public:
     bool AddPoint(double time, double prec, bool chronological);
     bool CanMarkFailure(const TDigPoint* point) const;
     void UndoLast();
+    // Frees every point; the insertion history goes with them and the results are those of no points.
+    void Clear() override;
     void Recalc();
     void Draw(TCanvas& canvas) const;
 
