@@ -50,7 +50,8 @@ bool FitPlane(const std::vector<double>& x, const std::vector<double>& y, const 
     const double det = (Syy * N - Sy * Sy) * Sxx + (Sy * Sx - Sxy * N) * Sxy + (Sxy * Sy - Syy * Sx) * Sx;
     // Points on one line give a determinant that is only the rounding of its terms
     // (tablet counts make them near 1e19): anything within that rounding is singular.
-    const double terms = (Syy * N + Sy * Sy) * Sxx + (std::fabs(Sy * Sx) + std::fabs(Sxy * N)) * std::fabs(Sxy) +
+    const double terms = (Syy * N + Sy * Sy) * Sxx +
+                         (std::fabs(Sy * Sx) + std::fabs(Sxy * N)) * std::fabs(Sxy) +
                          (std::fabs(Sxy * Sy) + std::fabs(Syy * Sx)) * std::fabs(Sx);
     if (!std::isfinite(det) || !std::isfinite(terms) || std::fabs(det) <= kSingularRatio * terms)
         return false;

@@ -122,7 +122,8 @@ TEST(FitPlane, PointsOnOneLineNeverFitAndSpreadOnesAlways)
     std::uniform_int_distribution<int> noise(-2, 2);
     const double v[][2] = {{7.5, 0}, {12, 10}, {16, 0}, {20, 10}, {24, 5}, {30, 0}, {30.5, 10}};
     for (int k = 0; k < 1000; ++k) {
-        const double ox = 1000 + unit(rng) * 30000, oy = 1000 + unit(rng) * 30000, turn = (unit(rng) - 0.5) * 0.1;
+        const double ox = 1000 + unit(rng) * 30000, oy = 1000 + unit(rng) * 30000;
+        const double turn = (unit(rng) - 0.5) * 0.1;
         std::vector<double> x, y, t;
         for (auto& p : v) {
             const double cx = (p[0] - 7) * 420, cy = p[1] * 300;
