@@ -116,8 +116,18 @@ TAccumResult Accumulate(std::vector<TAccumPoint>& points)
     return r;
 }
 
+void TCurve::Clear()
+{
+    FHistory.Clear();
+    TPointList::Clear();
+    Recalc();
+}
+
 void TCurve::Recalc()
 {
+    Peaks = 0;
+    Failures = 0;
+    Sum = 0;
     const int n = Count();
     if (n == 0)
         return;
@@ -186,6 +196,10 @@ void TCurve::Draw(TCanvas& canvas) const
 
 void TCurve::Notify(int index, TDigPoint* point, TListAction action)
 {
+    // A point leaving the curve leaves the history too, editing or not: the
+    // history must never hold a freed point for a later undo.
+    if (action == TListAction::Removed)
+        FHistory.Remove(point);
     if (Editing()) {
         // A return point going takes its peak's mark with it, as undoing it does:
         // a mark left behind would carry the peak's reading into every later point.
@@ -194,8 +208,6 @@ void TCurve::Notify(int index, TDigPoint* point, TListAction action)
             Items(index - 1)->SetMark(0);
         if (action == TListAction::Inserted)
             FHistory.Add(point);
-        else if (action == TListAction::Removed)
-            FHistory.Remove(point);
         if (action != TListAction::Removing)
             Recalc();
         if (action != TListAction::Removed && Count() >= 2 && Parent()) {

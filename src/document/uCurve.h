@@ -54,6 +54,8 @@ public:
     bool AddPoint(double time, double prec, bool chronological);
     bool CanMarkFailure(const TDigPoint* point) const;
     void UndoLast();
+    // Frees every point; the insertion history goes with them and the results are those of no points.
+    void Clear() override;
     void Recalc();
     // Points after which the pen drops more than limit without a mark: neither an
     // overflow nor a failure, so the drop lowers the accumulated total.

@@ -100,8 +100,8 @@ std::string TRChart::SaveToBuffer()
     TByteWriter w;
     char zero[kHeaderSize] = {};
     w.Write(zero, sizeof zero);
-    if (!FCurve->IsEmpty())
-        Info.Total = FCurve->Last()->Accumulated;
+    // An empty curve has accumulated nothing, whatever it held before.
+    Info.Total = FCurve->IsEmpty() ? 0 : FCurve->Last()->Accumulated;
     w.WriteU8(Info.Kind);
     w.WriteF64(Info.Date);
     w.WriteU8(Info.Hour);
@@ -198,6 +198,10 @@ bool TRChart::LoadFromBuffer(const std::string& data, const std::string& path)
         FScale->LoadFromStream(r);
         FCurve->LoadFromStream(r);
         SetState(state);
+        // A chart with precipitation waiting for a scale it already has concluded (or
+        // idle without one) could go neither way: it is put where it can go on.
+        if (Info.Kind == 0 && (state == Idle || state == AwaitingScale))
+            SetState(FScale->Concluded ? Idle : AwaitingScale);
         Modified = false;
         Info.Dh = double(dh);
         Info.FileName = path;

@@ -128,7 +128,7 @@ public:
     TDigPoint* AddNew();
     int Append(TDigPoint* point) { return Insert(Count(), point); }
     void Remove(int index);
-    void Clear();
+    virtual void Clear();
     void Assign(const TPointList& other);
     TDigPoint* FindByValue(double time, double prec) const;
 

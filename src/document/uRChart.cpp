@@ -51,6 +51,8 @@ TRChart::TRChart(TDrawSurface* surface)
 {
     Info.Owner = this;
     FCurve->Scale = FScale.get();
+    // Only the curve is shown from the start; the control points appear with the scale's definition.
+    FScale->SetVisible(false);
     FCurve->SetVisible(true);
 }
 
@@ -87,33 +89,45 @@ void TRChart::SetKind(int kind)
     Info.Kind = std::uint8_t(kind);
     if (kind == 0) {
         FCurve->Clear();
-        SetState(AwaitingScale);
+        // A scale concluded before stays good for this chart: it goes on to digitizing.
+        SetState(FScale->Concluded ? Idle : AwaitingScale);
     } else {
         if (FScale->Editing())
             FScale->Reset();
-        FCurve->Clear();
-        // A dry day is a flat line at zero; an absent chart one failure over the whole day.
         // Such a chart is not digitized: the curve stops taking points (state 0).
         FCurve->SetEditing(false);
-        auto* first = new TDigPoint;
-        first->SetValue(Info.Hour, 0);
-        FCurve->Append(first);
-        first->SetMark(kind == 1 ? 0 : 2);
-        auto* last = new TDigPoint;
-        last->SetValue(Info.Hour + 24.0, 0);
-        FCurve->Append(last);
-        last->SetMark(0);
-        FCurve->Recalc();
-        FCurve->Reposition();
+        SeedFlatCurve();
         SetState(Idle);
     }
     Fire(OnChange);
+}
+
+// A dry day is a flat line at zero; an absent chart one failure over the whole day.
+// Either spans the chart's own day from its start hour, whatever the offset.
+void TRChart::SeedFlatCurve()
+{
+    FCurve->Clear();
+    auto* first = new TDigPoint;
+    first->SetValue(Info.Hour, 0);
+    FCurve->Append(first);
+    first->SetMark(Info.Kind == 1 ? 0 : 2);
+    auto* last = new TDigPoint;
+    last->SetValue(Info.Hour + 24.0, 0);
+    FCurve->Append(last);
+    last->SetMark(0);
+    FCurve->Recalc();
+    FCurve->Reposition();
 }
 
 void TRChart::SetDh(double d)
 {
     if (d == Info.Dh)
         return;
+    if (Info.Kind != 0) {
+        // The flat line of a chart without readings stays at zero.
+        Info.Dh = d;
+        return;
+    }
     // Stored readings are the scale's reading minus Dh: a new offset moves every point by old - new.
     const double shift = Info.Dh - d;
     for (int i = 0; i < FCurve->Count(); ++i) {
@@ -136,6 +150,8 @@ void TRChart::SetInfo(const TRChartInfo& info)
     // LastFile stays the file read or written last: a name the header only
     // passed through was never this document's file.
     const bool rebuild = info.Kind == 0 && (info.Linear != Info.Linear || info.Hour != Info.Hour);
+    // A chart without readings keeps its flat line on its own day: a new start hour moves it.
+    const bool reseed = info.Kind != 0 && info.Kind == Info.Kind && info.Hour != Info.Hour;
     SetDh(info.Dh);
     const std::uint8_t kind = Info.Kind;
     Info = info;
@@ -144,6 +160,10 @@ void TRChart::SetInfo(const TRChartInfo& info)
     SetKind(info.Kind);
     if (rebuild)
         FScale->Rebuild();
+    if (reseed) {
+        SeedFlatCurve();
+        Fire(OnChange);
+    }
     Fire(OnInfoChange);
 }
 

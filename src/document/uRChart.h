@@ -127,6 +127,7 @@ private:
         if (e)
             e(this);
     }
+    void SeedFlatCurve();
     std::unique_ptr<TScale> FScale;
     std::unique_ptr<TCurve> FCurve;
     std::array<std::uint8_t, 4> FViewFlags{1, 1, 1, 1};

@@ -68,11 +68,13 @@ bool IsSingleNumber(std::string_view text)
     return !s.empty() && ToNumber(s, v);
 }
 
-std::string CoordTextFor(double time, double prec)
+std::string CoordTextFor(double time, double prec, int startHour)
 {
-    if (time > 24)
-        time -= 24;
-    return Format("%d %d", RoundEven(time), RoundEven(prec));
+    // Rounded first: 30.7 h on a 7 h chart is 31 h, whose "7" would read back as the start.
+    int hour = RoundEven(time);
+    if (hour > 24 && hour - 24 < startHour)
+        hour -= 24;
+    return Format("%d %d", hour, RoundEven(prec));
 }
 
 } // namespace rs

@@ -24,8 +24,9 @@ bool IsValidCoordText(std::string_view text, int startHour, double* time = nullp
 // The whole text is one number: Enter then becomes the delimiter blank.
 bool IsSingleNumber(std::string_view text);
 
-// The field's text for a click on the picture: "%d %d" with the time of day
-// (reduced by 24 when above 24) and the precipitation, each rounded.
-std::string CoordTextFor(double time, double prec);
+// The field's text for a click on the picture: "%d %d" with the time and the
+// precipitation, each rounded; the rounded time is given as the time of day
+// (reduced by 24) when that reads back as the same time on a chart starting at startHour.
+std::string CoordTextFor(double time, double prec, int startHour);
 
 } // namespace rs

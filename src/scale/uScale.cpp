@@ -21,6 +21,14 @@ int RoundEven(double v)
     return int(r);
 }
 
+namespace {
+// The determinant of the normal equations against the size of its terms below
+// which the system counts as singular: some hundreds of times the rounding of a
+// double (2.2e-16), which points on one line never exceed, and far below what
+// control points spread over a chart give (1e-9 and more on tablet counts).
+constexpr double kSingularRatio = 1e-13;
+} // namespace
+
 bool FitPlane(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& z,
               double& a, double& b, double& c, double& r2)
 {
@@ -40,7 +48,12 @@ bool FitPlane(const std::vector<double>& x, const std::vector<double>& y, const 
         Sz += z[i];
     }
     const double det = (Syy * N - Sy * Sy) * Sxx + (Sy * Sx - Sxy * N) * Sxy + (Sxy * Sy - Syy * Sx) * Sx;
-    if (det == 0 || !std::isfinite(det))
+    // Points on one line give a determinant that is only the rounding of its terms
+    // (tablet counts make them near 1e19): anything within that rounding is singular.
+    const double terms = (Syy * N + Sy * Sy) * Sxx +
+                         (std::fabs(Sy * Sx) + std::fabs(Sxy * N)) * std::fabs(Sxy) +
+                         (std::fabs(Sxy * Sy) + std::fabs(Syy * Sx)) * std::fabs(Sx);
+    if (!std::isfinite(det) || !std::isfinite(terms) || std::fabs(det) <= kSingularRatio * terms)
         return false;
     const double d = 1 / det;
     const double na = ((Sy * Sz - N * Syz) * Sxy + (Sy * Syz - Syy * Sz) * Sx + (Syy * N - Sy * Sy) * Sxz) * d;

@@ -21,7 +21,8 @@ struct TResiduals
 };
 
 // Least-squares plane z = a·x + b·y + c through the normal equations (Cramer's rule).
-// Fails for fewer than three points or a singular system; then a, b, c, r2 are untouched.
+// Fails for fewer than three points or a system singular to working precision (points
+// on one line); then a, b, c, r2 are untouched.
 bool FitPlane(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& z,
               double& a, double& b, double& c, double& r2);
 

@@ -17,6 +17,10 @@ TEST(Chart, NewDocumentDefaults)
     EXPECT_EQ(c.ViewFlags(1), 1);
     EXPECT_EQ(c.Info.Owner, &c);
     EXPECT_FALSE(c.IsModified());
+    EXPECT_TRUE(c.Curve().Visible());
+    EXPECT_FALSE(c.Scale().Visible()); // shown once its definition begins
+    EXPECT_TRUE(c.BeginScale());
+    EXPECT_TRUE(c.Scale().Visible());
     EXPECT_STREQ(StateText(DefiningScale), "Definindo Escala");
 }
 
@@ -55,7 +59,66 @@ TEST(Chart, KindChangesSeedOrClearTheCurve)
     EXPECT_EQ(c.State(), Idle);
     c.SetKind(0);
     EXPECT_TRUE(c.Curve().IsEmpty());
-    EXPECT_EQ(c.State(), AwaitingScale);
+    EXPECT_EQ(c.State(), Idle); // its scale stays concluded
+}
+
+TEST(Chart, BackToPrecipitationTheChartCanGoOn)
+{
+    // With a concluded scale: straight on to digitizing.
+    TRChart c;
+    MakeDigitizedChart(c);
+    c.SetKind(1);
+    c.SetKind(0);
+    EXPECT_TRUE(c.Scale().Concluded);
+    EXPECT_EQ(c.State(), Idle);
+    EXPECT_TRUE(c.BeginDigitizing());
+    // Without one: waiting for its definition.
+    TRChart fresh;
+    fresh.SetInfo(SampleInfo());
+    fresh.SetKind(2);
+    fresh.SetKind(0);
+    EXPECT_EQ(fresh.State(), AwaitingScale);
+    EXPECT_TRUE(fresh.BeginScale());
+}
+
+TEST(Chart, DryAndAbsentChartsSpanTheirOwnDayAtZero)
+{
+    for (int kind : {1, 2}) {
+        TRChart c;
+        TRChartInfo i = SampleInfo();
+        i.Kind = std::uint8_t(kind);
+        c.SetInfo(i);
+        i.Hour = 8;
+        i.Dh = 0.5;
+        c.SetInfo(i);
+        ASSERT_EQ(c.Curve().Count(), 2);
+        EXPECT_EQ(c.Curve().Items(0)->Time(), 8.0) << kind;
+        EXPECT_EQ(c.Curve().Items(1)->Time(), 32.0) << kind;
+        EXPECT_EQ(c.Curve().Items(0)->Mark(), kind == 1 ? 0 : 2);
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(c.Curve().Items(k)->Prec(), 0.0) << kind;
+            EXPECT_EQ(c.Curve().Items(k)->Accumulated, 0.0) << kind;
+        }
+        EXPECT_EQ(c.Info.Dh, 0.5);
+        c.SaveToBuffer();
+        EXPECT_EQ(c.Info.Total, 0.0) << kind;
+    }
+}
+
+TEST(Chart, EmptiedCurveHasNoResults)
+{
+    TRChart c;
+    MakeDigitizedChart(c);
+    c.BeginDigitizing();
+    while (!c.Curve().IsEmpty())
+        c.Curve().UndoLast();
+    EXPECT_EQ(c.Curve().Peaks, 0);
+    EXPECT_EQ(c.Curve().Failures, 0);
+    EXPECT_EQ(c.Curve().Sum, 0.0);
+    EXPECT_EQ(SumText(c.Curve().Sum, c.Curve().Failures), " P = 0.0 mm");
+    c.Info.Total = 13;
+    c.SaveToBuffer();
+    EXPECT_EQ(c.Info.Total, 0.0);
 }
 
 TEST(Chart, KindChangeDuringDefinitionResetsScale)

@@ -98,6 +98,25 @@ TEST_F(CurveFixture, UndoWithoutHistoryTakesTheLastPoint)
     EXPECT_EQ(Times(), (std::vector<double>{7}));
 }
 
+TEST(CurveHistory, ClearingTheCurveEmptiesItsHistory)
+{
+    TRChart c;
+    test::MakeDigitizedChart(c); // digitized, then finished: the history stays for the next session
+    ASSERT_EQ(c.Curve().History().Count(), 4);
+    c.SetKind(1);
+    EXPECT_EQ(c.Curve().History().Count(), 0);
+    c.SetKind(0);
+    EXPECT_TRUE(c.Curve().IsEmpty());
+    // Undo once freed points would have been freed again here.
+    ASSERT_TRUE(c.BeginDigitizing());
+    c.Curve().UndoLast();
+    test::DigitizeValue(c, 8, 1);
+    c.EndDigitizing();
+    // A point leaving while not editing leaves the history as well.
+    c.Curve().DeletePoint(c.Curve().Last());
+    EXPECT_EQ(c.Curve().History().Count(), 0);
+}
+
 TEST_F(CurveFixture, FailureMarkKeepsTwoPointsAway)
 {
     for (int i = 0; i < 8; ++i)

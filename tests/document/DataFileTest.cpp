@@ -142,6 +142,23 @@ TEST_F(DataFile, DigitizingStateReopensEditable)
     EXPECT_EQ(back.Curve().Peaks, 1);
 }
 
+TEST_F(DataFile, ChartStuckBetweenScaleAndDigitizingOpensReady)
+{
+    // As written before: back to precipitation with a concluded scale, yet waiting for a scale.
+    TRChart c;
+    MakeDigitizedChart(c);
+    c.SetKind(1);
+    c.SetKind(0);
+    c.SetState(AwaitingScale);
+    const std::string path = dir + "g.pvd";
+    c.SaveToFile(path);
+    TRChart back;
+    ASSERT_TRUE(back.LoadFromFile(path));
+    EXPECT_EQ(back.State(), Idle);
+    EXPECT_FALSE(back.IsModified());
+    EXPECT_TRUE(back.BeginDigitizing());
+}
+
 TEST_F(DataFile, KindOneKeepsStoredAccumulation)
 {
     TRChart c;

@@ -1,6 +1,7 @@
 #include "scale/uCoordParse.h"
 
 #include "common/Utils.h"
+#include "scale/uScale.h"
 
 #include <gtest/gtest.h>
 
@@ -97,9 +98,15 @@ TEST(CoordParse, EnterTurnsIntoABlankAfterOneNumber)
 
 TEST(CoordParse, TextForAClickOnThePicture)
 {
-    EXPECT_EQ(CoordTextFor(15.4, 7.6), "15 8");
-    EXPECT_EQ(CoordTextFor(27.2, 0.2), "3 0");
-    EXPECT_EQ(CoordTextFor(24, -0.6), "24 -1");
-    TCoordText r = ParseCoordText(CoordTextFor(27.2, 5), 7);
-    EXPECT_DOUBLE_EQ(r.Time, 27);
+    EXPECT_EQ(CoordTextFor(15.4, 7.6, 7), "15 8");
+    EXPECT_EQ(CoordTextFor(27.2, 0.2, 7), "3 0");
+    EXPECT_EQ(CoordTextFor(24, -0.6, 7), "24 -1");
+    EXPECT_EQ(CoordTextFor(30.7, 2, 7), "31 2"); // the chart's last half hour, not its first hour
+    // Every click on the chart's day reads back as its own rounded hour.
+    for (int hour : {7, 8, 9})
+        for (double t = hour; t <= hour + 24.0; t += 0.05) {
+            const TCoordText r = ParseCoordText(CoordTextFor(t, 5, hour), hour);
+            ASSERT_TRUE(r.Ok);
+            EXPECT_DOUBLE_EQ(r.Time, RoundEven(t)) << hour << " h chart, click at " << t;
+        }
 }

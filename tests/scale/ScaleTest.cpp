@@ -98,6 +98,44 @@ TEST(FitPlane, RecoversAnExactPlaneAndFlatData)
     EXPECT_TRUE(std::isfinite(r2));
 }
 
+TEST(FitPlane, PointsOnOneLineNeverFitAndSpreadOnesAlways)
+{
+    // Seven control points on one line, at tablet counts: the normal equations are
+    // singular, though their rounding rarely leaves a determinant of exactly zero.
+    std::mt19937 rng(15);
+    std::uniform_int_distribution<int> at(0, 40000), step(-3000, 3000), slot(0, 12);
+    double a, b, c, r2;
+    for (int k = 0; k < 1000; ++k) {
+        const int x0 = at(rng), y0 = at(rng), dx = step(rng), dy = step(rng) | 1;
+        std::vector<double> x, y, z;
+        for (int i = 0; i < 7; ++i) {
+            const int s = slot(rng);
+            x.push_back(x0 + dx * s);
+            y.push_back(y0 + dy * s);
+            z.push_back(i);
+        }
+        EXPECT_FALSE(FitPlane(x, y, z, a, b, c, r2)) << "set " << k;
+    }
+    // Control points spread over a real chart (1000 counts per inch: about 420 per
+    // hour and 300 per mm), anywhere on a large tablet, a little askew, ±2 counts of noise.
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::uniform_int_distribution<int> noise(-2, 2);
+    const double v[][2] = {{7.5, 0}, {12, 10}, {16, 0}, {20, 10}, {24, 5}, {30, 0}, {30.5, 10}};
+    for (int k = 0; k < 1000; ++k) {
+        const double ox = 1000 + unit(rng) * 30000, oy = 1000 + unit(rng) * 30000;
+        const double turn = (unit(rng) - 0.5) * 0.1;
+        std::vector<double> x, y, t;
+        for (auto& p : v) {
+            const double cx = (p[0] - 7) * 420, cy = p[1] * 300;
+            x.push_back(std::round(ox + cx * std::cos(turn) - cy * std::sin(turn)) + noise(rng));
+            y.push_back(std::round(oy + cx * std::sin(turn) + cy * std::cos(turn)) + noise(rng));
+            t.push_back(p[0]);
+        }
+        ASSERT_TRUE(FitPlane(x, y, t, a, b, c, r2)) << "set " << k;
+        EXPECT_GT(r2, 0.9999);
+    }
+}
+
 TEST_F(ScaleFixture, ConclusionTolerances)
 {
     Start(true);

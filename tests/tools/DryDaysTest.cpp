@@ -67,3 +67,33 @@ TEST(DryDays, DiskFullStopsTheRunAndKeepsTheFileItWasReplacing)
     SetDataFolder("");
     fs::remove_all(dir);
 }
+
+// A dry-day file holds a hidden scale list, like any chart before its scale is
+// defined; the files written earlier with a visible one still open.
+TEST(DryDays, FilesKeepTheScaleListHidden)
+{
+    const std::string dir = test::TempDir("DryDaysHidden");
+    SetDataFolder(dir);
+    TRChartInfo info = test::SampleInfo();
+    info.Kind = 1;
+    info.Hour = 8;
+    TDoubleArray dates;
+    dates.Add(EncodeDate(2020, 3, 1));
+    ASSERT_EQ(CreateDryDayFiles(info, dates, {}).Written, 1);
+    info.Date = dates.Items(0);
+    TRChart written;
+    ASSERT_TRUE(written.LoadFromFile(TRChart::MakeFileName(info)));
+    EXPECT_FALSE(written.Scale().Visible());
+    EXPECT_TRUE(written.Curve().Visible());
+    EXPECT_EQ(written.Curve().Items(0)->Time(), 8.0);
+
+    written.Scale().SetVisible(true);
+    const std::string old = dir + "old.pvd";
+    written.SaveToFile(old);
+    TRChart back;
+    ASSERT_TRUE(back.LoadFromFile(old));
+    EXPECT_EQ(back.Info.Kind, 1);
+    EXPECT_EQ(back.Curve().Count(), 2);
+    SetDataFolder("");
+    fs::remove_all(dir);
+}

@@ -171,7 +171,7 @@ void TCtrlPtCoord::TimerTick()
 
 void TCtrlPtCoord::PictureClicked(double prec, double time)
 {
-    edCoords->setText(QString::fromStdString(CoordTextFor(time, prec)));
+    edCoords->setText(QString::fromStdString(CoordTextFor(time, prec, FDoc ? FDoc->Info.Hour : 7)));
 }
 
 bool TCtrlPtCoord::eventFilter(QObject* watched, QEvent* e)
