@@ -4,6 +4,7 @@
 #include "scale/uScale.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rs {
 
@@ -27,7 +28,7 @@ TCurve::TCurve(TRChart* owner, TDrawSurface* parent) : TPointList(owner, parent)
     };
 }
 
-TCurve::~TCurve() { FHistory.Clear(); }
+TCurve::~TCurve() = default;
 
 bool TCurve::AddPoint(double time, double prec, bool chronological)
 {
@@ -70,12 +71,66 @@ bool TCurve::CanMarkFailure(const TDigPoint* point) const
     return true;
 }
 
+TExList<TDigPoint> TCurve::History() const
+{
+    std::vector<TDigPoint*> v;
+    for (TDigPoint* p : FItems)
+        if (p->Seq)
+            v.push_back(p);
+    std::sort(v.begin(), v.end(), [](const TDigPoint* a, const TDigPoint* b) { return a->Seq < b->Seq; });
+    TExList<TDigPoint> h;
+    for (TDigPoint* p : v)
+        h.Add(p);
+    return h;
+}
+
 void TCurve::UndoLast()
 {
-    if (FHistory.Count() > 0)
-        delete FHistory[FHistory.Count() - 1];
-    else if (!IsEmpty())
-        delete Last();
+    // The order of insertion lives in the points themselves, so it survives
+    // whatever removes points or puts them back.
+    TDigPoint* last = nullptr;
+    for (TDigPoint* p : FItems)
+        if (p->Seq && (!last || p->Seq > last->Seq))
+            last = p;
+    if (!last)
+        last = Last();
+    delete last;
+}
+
+bool TCurve::MovePoint(TDigPoint* point, double time, double prec)
+{
+    if (!point || point->List() != this || !std::isfinite(time) || !std::isfinite(prec))
+        return false;
+    const int i = point->Index();
+    // A point keeps its place in time: never on or past a neighbour.
+    constexpr double kGap = 0.001;
+    const TDigPoint* prev = Items(i - 1);
+    const TDigPoint* next = Items(i + 1);
+    double lo = prev ? prev->Time() + kGap : -1e9, hi = next ? next->Time() - kGap : 1e9;
+    if (lo > hi)
+        time = point->Time();
+    else
+        time = std::clamp(time, lo, hi);
+    if (time == point->Time() && prec == point->Prec())
+        return false;
+    const TRect before = point->Bounds();
+    point->SetValue(time, prec);
+    point->SetCentre(PointToPixel(point));
+    SetModified(true);
+    Recalc();
+    if (Parent()) {
+        // The two stretches to the neighbours, where the point was and where it is.
+        TRect r = before;
+        for (const TDigPoint* q : {prev, static_cast<const TDigPoint*>(point), next})
+            if (q) {
+                const TRect& b = q->Bounds();
+                r = {std::min(r.left, b.left), std::min(r.top, b.top), std::max(r.right, b.right),
+                     std::max(r.bottom, b.bottom)};
+            }
+        Parent()->InvalidateRect({r.left - 4, r.top - 4, r.right + 4, r.bottom + 4});
+        Changed();
+    }
+    return true;
 }
 
 void TCurve::Recalc()
@@ -158,9 +213,7 @@ void TCurve::Notify(int index, TDigPoint* point, TListAction action)
 {
     if (Editing()) {
         if (action == TListAction::Inserted)
-            FHistory.Add(point);
-        else if (action == TListAction::Removed)
-            FHistory.Remove(point);
+            point->Seq = ++FNextSeq;
         if (action != TListAction::Removing)
             Recalc();
         if (action != TListAction::Removed && Count() >= 2 && Parent()) {

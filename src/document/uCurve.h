@@ -22,11 +22,14 @@ public:
     double Sum = 0;
 
     // Points in the order they were inserted while editing.
-    const TExList<TDigPoint>& History() const { return FHistory; }
+    TExList<TDigPoint> History() const;
 
     // chronological: the program-wide option, suspended for one point by Ctrl.
     bool AddPoint(double time, double prec, bool chronological);
     bool CanMarkFailure(const TDigPoint* point) const;
+    // Moves a point of the curve to (time, prec), its time kept strictly between
+    // its neighbours'; the accumulation runs again. False when nothing moved.
+    bool MovePoint(TDigPoint* point, double time, double prec);
     void UndoLast();
     void Recalc();
     void Draw(TCanvas& canvas) const;
@@ -45,7 +48,7 @@ protected:
     bool RepaintsInsertions() const override { return Editing(); }
 
 private:
-    TExList<TDigPoint> FHistory;
+    std::uint32_t FNextSeq = 0;
 };
 
 } // namespace rs
