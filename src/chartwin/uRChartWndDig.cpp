@@ -32,7 +32,9 @@ void TRChartFrm::DigButtonClick(int button, int x, int y)
     const TOptions& o = Options();
     if (button == o.InsertButton()) {
         // Shift and Ctrl as they are held at the moment of the click.
-        if (FDoc->AddPointAt(x, y, wnd::ShiftDown(), wnd::CtrlDown()))
+        bool added = false;
+        RunStep(steps::kInsertPoint, [&] { added = FDoc->AddPointAt(x, y, wnd::ShiftDown(), wnd::CtrlDown()); });
+        if (added)
             FtabCursor->raise();
     } else if (button == o.DeleteButton())
         mnUndoLastClick();
@@ -87,7 +89,9 @@ void TRChartFrm::mnDigCurveClick()
 
 void TRChartFrm::mnSpillClick()
 {
-    if (FDoc->State() != Digitizing || !FDoc->AddSpill())
+    bool added = false;
+    RunStep(steps::kOverflow, [&] { added = FDoc->State() == Digitizing && FDoc->AddSpill(); });
+    if (!added)
         wnd::Beep();
     UpdateActions();
 }
@@ -100,9 +104,11 @@ void TRChartFrm::mnAddFailClick()
         wnd::ShowError(kFailureError);
         return;
     }
-    target->SetMark(2);
-    c.SetModified(true);
-    CurveMarksChanged();
+    RunStep(steps::kFailure, [&] {
+        target->SetMark(2);
+        c.SetModified(true);
+        CurveMarksChanged();
+    });
 }
 
 void TRChartFrm::mnEndDigitClick()
@@ -161,14 +167,14 @@ void TRChartFrm::mnUndoLastClick()
 {
     if (FDoc->State() != Digitizing)
         return;
-    FDoc->Curve().UndoLast();
+    RunStep(steps::kUndoLastPoint, [&] { FDoc->Curve().UndoLast(); });
     UpdateActions();
 }
 
 void TRChartFrm::mnDelSelPtClick()
 {
     if (TDigPoint* p = FDoc->Curve().Selected())
-        FDoc->Curve().DeletePoint(p);
+        RunStep(steps::kDeletePoint, [&] { FDoc->Curve().DeletePoint(p); });
     UpdateActions();
 }
 
