@@ -1,5 +1,6 @@
 #include "document/uChartState.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace rs {
@@ -7,6 +8,12 @@ namespace rs {
 static_assert(sizeof(TPointRec) == 40, "TPointRec is compared byte for byte: no padding");
 
 bool operator==(const TPointRec& a, const TPointRec& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool SamePoint(const TPointRec& a, const TPointRec& b)
+{
+    return std::memcmp(&a, &b, offsetof(TPointRec, Accumulated)) == 0 &&
+           std::memcmp(&a.Mark, &b.Mark, sizeof a - offsetof(TPointRec, Mark)) == 0;
+}
 
 namespace {
 
@@ -147,11 +154,11 @@ void TChartSnapshot::Restore(TRChart& doc, const TDocState& state)
     CaptureCurve(doc, live);
     const std::vector<TPointRec>& want = state.Curve;
     std::size_t head = 0;
-    while (head < live.size() && head < want.size() && live[head] == want[head])
+    while (head < live.size() && head < want.size() && SamePoint(live[head], want[head]))
         ++head;
     std::size_t tail = 0;
     while (tail < live.size() - head && tail < want.size() - head &&
-           live[live.size() - 1 - tail] == want[want.size() - 1 - tail])
+           SamePoint(live[live.size() - 1 - tail], want[want.size() - 1 - tail]))
         ++tail;
     const std::vector<TPointRec> middle(want.begin() + std::ptrdiff_t(head), want.end() - std::ptrdiff_t(tail));
     TRestore r;
@@ -219,7 +226,9 @@ bool TChartSnapshot::Apply(TRChart& doc, const TRestore& r)
         c.Splice(r.CurveStart, r.CurveCount, points);
     }
     c.SetEditing(curveEditing);
-    if (r.Stats) {
+    if (doc.Info.Kind == 0 && r.Curve)
+        c.Accumulate();
+    else if (r.Stats) {
         c.Peaks = r.Stats->Peaks;
         c.Failures = r.Stats->Failures;
         c.Sum = r.Stats->Sum;

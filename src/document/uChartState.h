@@ -2,8 +2,9 @@
 // The document's state as values, for the edit history: the header with the
 // operating state, the scale, the curve's points and the view of both lists
 // (selection, visibility), captured from a chart and put back into it.
-// Accumulated values and the curve's totals are kept as they were, so a state
-// put back is byte for byte the one captured.
+// A chart with precipitation gets its accumulated values and totals computed
+// again from the points and their settled marks; any other kind gets them back
+// as captured. Either way a state put back is byte for byte the one captured.
 
 #include "document/uRChart.h"
 
@@ -24,6 +25,8 @@ struct TPointRec
     std::uint32_t Seq = 0;
 };
 bool operator==(const TPointRec& a, const TPointRec& b);
+// The same point apart from its accumulated value, which follows from the others.
+bool SamePoint(const TPointRec& a, const TPointRec& b);
 
 // The header record, the file name to save under and the operating state.
 struct THeaderState

@@ -173,6 +173,36 @@ void TCurve::Recalc()
         last->SetMark(0);
 }
 
+void TCurve::Accumulate()
+{
+    const int n = Count();
+    Peaks = 0;
+    Failures = 0;
+    Sum = 0;
+    if (n == 0)
+        return;
+    double carry = 0;
+    FItems[0]->Accumulated = FItems[0]->Prec();
+    for (int i = 1; i < n; ++i) {
+        TDigPoint* prev = FItems[i - 1];
+        TDigPoint* p = FItems[i];
+        if ((prev->Mark() == 0 || prev->Mark() == 1) &&
+            (prev->Prec() - p->Prec() > kOverflowThreshold || prev->Mark() == 1)) {
+            carry += prev->Prec();
+            ++Peaks;
+        }
+        if (prev->Mark() == 2) {
+            ++Failures;
+            Sum += prev->Accumulated;
+            carry = 0;
+        }
+        p->Accumulated = p->Prec() + carry;
+    }
+    if (FItems[n - 1]->Mark() == 2)
+        ++Failures;
+    Sum += FItems[n - 1]->Accumulated;
+}
+
 void TCurve::Draw(TCanvas& canvas) const
 {
     if (Count() < 2)

@@ -32,6 +32,9 @@ public:
     bool MovePoint(TDigPoint* point, double time, double prec);
     void UndoLast();
     void Recalc();
+    // The accumulation of Recalc over marks it has already settled, leaving
+    // them as they are: the same values, for a curve put back by an undo.
+    void Accumulate();
     void Draw(TCanvas& canvas) const;
 
     // Frees a point of the curve (its removal runs every notification).

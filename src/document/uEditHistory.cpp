@@ -40,7 +40,7 @@ void TEditHistory::Sync()
     TDocState live = TChartSnapshot::Capture(FDoc);
     // A curve changed outside any step would leave the recorded stretches
     // pointing at the wrong points: it becomes a step of its own.
-    if (live.Curve != FCurrent.Curve || !(live.Stats == FCurrent.Stats)) {
+    if (!std::equal(live.Curve.begin(), live.Curve.end(), FCurrent.Curve.begin(), FCurrent.Curve.end(), SamePoint)) {
         Record(kOutsideText, std::move(live));
         return;
     }
@@ -99,11 +99,14 @@ bool TEditHistory::Record(const std::string& text, TDocState&& after)
     const std::vector<TPointRec>& a = FCurrent.Curve;
     const std::vector<TPointRec>& b = after.Curve;
     std::size_t head = 0;
-    while (head < a.size() && head < b.size() && a[head] == b[head])
+    // Accumulated values left out: a new mark or peak changes them all the way
+    // to the end, and they are computed again on the way back.
+    while (head < a.size() && head < b.size() && SamePoint(a[head], b[head]))
         ++head;
     if (head < a.size() || head < b.size()) {
         std::size_t tail = 0;
-        while (tail < a.size() - head && tail < b.size() - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+        while (tail < a.size() - head && tail < b.size() - head &&
+               SamePoint(a[a.size() - 1 - tail], b[b.size() - 1 - tail]))
             ++tail;
         st.CurveChanged = true;
         st.CurveStart = std::int32_t(head);
