@@ -118,6 +118,19 @@ inline QIcon PicIcon(const char* name)
     return icon;
 }
 
+// A picture turned left to right (redo is undo the other way).
+inline QIcon PicIconMirrored(const char* name)
+{
+    const QIcon icon = PicIcon(name);
+    QIcon mirrored;
+    for (int side : {16, 32}) {
+        const QPixmap pix = icon.pixmap(QSize(side, side));
+        if (!pix.isNull())
+            mirrored.addPixmap(QPixmap::fromImage(pix.toImage().mirrored(true, false)));
+    }
+    return mirrored;
+}
+
 // The program icon with all its sizes.
 inline QIcon AppIcon()
 {

@@ -4,6 +4,8 @@
 #include "chartwin/Pictures.h"
 #include "chartwin/QtCanvas.h"
 #include "chartwin/SnapCursor.h"
+#include "chartwin/uHistoryFrm.h"
+#include "document/uEditHistory.h"
 #include "shell/uOptions.h"
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
@@ -96,6 +98,7 @@ TRChartFrm* NewChartWindow(const TRChartInfo& info)
 {
     TRChartFrm* w = CreateChartWindow();
     w->Doc().SetInfo(info);
+    w->ResetHistory(false);
     w->UpdateInfo();
     ShowChartWindow(w);
     return w;
@@ -114,6 +117,7 @@ TRChartFrm* OpenChartFile(const std::string& fileName)
         wnd::ShowError(QStringLiteral("O arquivo %1 não pode ser aberto").arg(PathText(fileName)));
         return nullptr;
     }
+    w->ResetHistory(true);
     w->ShowOpened();
     return w;
 }
@@ -126,6 +130,7 @@ TRChartFrm* OpenRecoveredChart(const TRecoveryEntry& entry)
         return nullptr;
     }
     w->AdoptRecoveryFile(entry.CopyFile);
+    w->ResetHistory(false); // a recovered chart is not its file's contents
     w->ShowOpened();
     return w;
 }
@@ -197,6 +202,7 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
     FBox->AddPointList(&scale);
     FBox->AddPointList(&FDoc->Curve());
     FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) { FDoc->DrawChart(canvas); };
+    FHistory = std::make_unique<TEditHistory>(*FDoc);
 
     // 20 and 620 are the first and last hour; -1 mm lies at 311 and 11 mm at 111.
     scale.SetGridRect({20, 311, 620, 111});
@@ -230,6 +236,7 @@ TRChartFrm::~TRChartFrm()
     FDoc->OnInfoChange = nullptr;
     FDoc->Scale().SetParent(nullptr);
     FDoc->Curve().SetParent(nullptr);
+    FHistory.reset();
     FDoc.reset();
     SyncToolWindows();
 }
@@ -376,6 +383,9 @@ bool TRChartFrm::Save(const std::string& fileName)
         return false;
     }
     setWindowTitle(PathText(ExtractFileName(fileName)));
+    // Undoing back to this point leaves the chart as its file holds it.
+    FHistory->MarkSaved();
+    UpdateEditActions();
     DropRecovery();
     return true;
 }

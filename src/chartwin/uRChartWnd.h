@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ class QTimer;
 namespace rs {
 
 class TDrawBox;
+class TEditHistory;
+class THistoryFrm;
 class TRChartFrm;
 class TTablet;
 struct TRecoveryEntry;
@@ -93,6 +96,22 @@ TRChartFrm* OpenRecoveredChart(const TRecoveryEntry& entry);
 // The window that keeps that copy, if any.
 TRChartFrm* FindRecoveryOwner(const std::string& copyFile);
 
+// The descriptions of the steps of the edit history (UTF-8).
+namespace steps {
+inline constexpr char kInsertPoint[] = "Inserir ponto";
+inline constexpr char kDeletePoint[] = "Excluir ponto";
+inline constexpr char kMovePoint[] = "Mover ponto";
+inline constexpr char kOverflow[] = "Sinalizar transbordamento";
+inline constexpr char kFailure[] = "Sinalizar falha";
+inline constexpr char kInsertCtrlPoint[] = "Inserir ponto de controle";
+inline constexpr char kRemoveCtrlPoint[] = "Remover ponto de controle";
+inline constexpr char kConcludeScale[] = "Concluir escala";
+inline constexpr char kCancelScale[] = "Cancelar escala";
+inline constexpr char kProperties[] = "Alterar propriedades";
+inline constexpr char kUndoLastPoint[] = "Desfazer último ponto";
+inline constexpr char kAutoTrace[] = "Traçado automático";
+} // namespace steps
+
 class TRChartFrm : public QMdiSubWindow
 {
     Q_OBJECT
@@ -112,6 +131,18 @@ public:
 
     // The menus merged into the main menu bar while this window is active.
     QList<QMenu*> Menus() const;
+    QAction* cmdUndo = nullptr;
+    QAction* cmdRedo = nullptr;
+
+    // The document's edit history. Every command that changes the document
+    // runs through RunStep: the whole of edit becomes one step (text: one of
+    // steps::k...), and the window follows. Returns whether anything changed.
+    TEditHistory& History() { return *FHistory; }
+    bool RunStep(const char* text, const std::function<void()>& edit);
+    // Starts the history afresh at the document as it stands (opened, new, recovered).
+    void ResetHistory(bool saved);
+    // Undoes or redoes up to a position of the history (0 = the start).
+    void JumpToStep(int position);
     QAction* cmdDefScale = nullptr;
     QAction* cmdDigCurve = nullptr;
     QAction* cmdSpill = nullptr;
@@ -157,6 +188,8 @@ public:
     void ScrollBy(int dx, int dy);
 
     // Menu items, by the names the commands use.
+    QMenu* mnEdit = nullptr;
+    QAction* mnHistory = nullptr;
     QMenu* mnScale = nullptr;
     QMenu* mnDigit = nullptr;
     QMenu* mnView = nullptr;
@@ -190,6 +223,10 @@ public:
     QAction* mnZUser = nullptr;
 
 public slots:
+    // Edit commands.
+    void cmdUndoClick();
+    void cmdRedoClick();
+    void mnHistoryClick();
     // Scale commands.
     void mnDefScaleClick();
     void mnFinishScaleClick();
@@ -226,6 +263,17 @@ private:
 
     void BuildControls();
     void BuildMenus();
+    void BuildEditMenu();
+    void UpdateEditActions();
+    // After an undo, a redo or a jump: what the document does not announce itself.
+    void HistoryMoved();
+    // Moving the selected curve point in place (uRChartWndEdit.cpp).
+    bool DragPress(Qt::MouseButton button, QPoint pos);
+    bool DragMove(QPoint pos);
+    void DragRelease();
+    bool NudgeKey(QKeyEvent* e);
+    bool MoveSelectedTo(double time, double prec);
+    void PointMoved();
     void BuildScaleMenu();
     void BuildDigitMenu();
     void BuildViewMenu();
@@ -268,6 +316,10 @@ private:
     void DropRecovery();
 
     std::unique_ptr<TRChart> FDoc;
+    std::unique_ptr<TEditHistory> FHistory;
+    THistoryFrm* FHistoryFrm = nullptr; // a child: goes with the window
+    TDigPoint* FDragPoint = nullptr;
+    bool FDragMoved = false;
     QScrollArea* FSBox = nullptr;
     TDrawBox* FBox = nullptr;
     QLabel* FlbId = nullptr;

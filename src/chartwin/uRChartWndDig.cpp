@@ -38,7 +38,9 @@ void TRChartFrm::DigButtonClick(int button, int x, int y)
     const TOptions& o = Options();
     if (button == o.InsertButton()) {
         // Shift and Ctrl as they are held at the moment of the click.
-        if (FDoc->AddPointAt(x, y, wnd::ShiftDown(), wnd::CtrlDown()))
+        bool added = false;
+        RunStep(steps::kInsertPoint, [&] { added = FDoc->AddPointAt(x, y, wnd::ShiftDown(), wnd::CtrlDown()); });
+        if (added)
             FtabCursor->raise();
     } else if (button == o.DeleteButton())
         mnUndoLastClick();
@@ -96,12 +98,12 @@ void TRChartFrm::mnSpillClick()
     bool done = false;
     if (FDoc->State() == Digitizing) {
         if (FDoc->CanAddSpill())
-            done = FDoc->AddSpill();
+            RunStep(steps::kOverflow, [&] { done = FDoc->AddSpill(); });
         else if (const TDigPoint* last = FDoc->Curve().Last(); last && FDoc->CanAddEmptying()) {
             // Below the siphon's level the drop can only be the observer emptying the gauge.
             const QString text = kEmptyingQuestion.arg(QString::fromStdString(FormatNum("%.1f", last->Prec())));
             if (wnd::Message(text, wnd::TMsgKind::Confirmation, wnd::TMsgButtons::YesNo) == wnd::TMsgAnswer::Yes)
-                done = FDoc->AddSpill(true);
+                RunStep(steps::kOverflow, [&] { done = FDoc->AddSpill(true); });
             else
                 done = true; // declined: nothing to complain about
         }
@@ -119,9 +121,11 @@ void TRChartFrm::mnAddFailClick()
         wnd::ShowError(kFailureError);
         return;
     }
-    target->SetMark(2);
-    c.SetModified(true);
-    CurveMarksChanged();
+    RunStep(steps::kFailure, [&] {
+        target->SetMark(2);
+        c.SetModified(true);
+        CurveMarksChanged();
+    });
 }
 
 void TRChartFrm::mnEndDigitClick()
@@ -180,14 +184,14 @@ void TRChartFrm::mnUndoLastClick()
 {
     if (FDoc->State() != Digitizing)
         return;
-    FDoc->Curve().UndoLast();
+    RunStep(steps::kUndoLastPoint, [&] { FDoc->Curve().UndoLast(); });
     UpdateActions();
 }
 
 void TRChartFrm::mnDelSelPtClick()
 {
     if (TDigPoint* p = FDoc->Curve().Selected())
-        FDoc->Curve().DeletePoint(p);
+        RunStep(steps::kDeletePoint, [&] { FDoc->Curve().DeletePoint(p); });
     UpdateActions();
 }
 

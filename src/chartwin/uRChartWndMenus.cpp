@@ -38,10 +38,11 @@ QKeySequence Keys(QKeyCombination k) { return QKeySequence(k); }
 
 } // namespace
 
-QList<QMenu*> TRChartFrm::Menus() const { return {mnScale, mnDigit, mnView}; }
+QList<QMenu*> TRChartFrm::Menus() const { return {mnEdit, mnScale, mnDigit, mnView}; }
 
 void TRChartFrm::BuildMenus()
 {
+    BuildEditMenu();
     BuildScaleMenu();
     BuildDigitMenu();
     BuildViewMenu();
@@ -234,6 +235,7 @@ void TRChartFrm::UpdateActions()
     mnSelPrev->setEnabled(digitizing && sel > 0);
     mnUndoLast->setEnabled(digitizing && !c.IsEmpty());
     mnDelSelPt->setEnabled(digitizing && c.Selected());
+    UpdateEditActions();
     RecoveryCheck();
 }
 

@@ -64,8 +64,10 @@ void TRChartFrm::ScaleButtonClick(int button, int x, int y)
     if (FEntryLock || FDoc->State() != DefiningScale)
         return;
     if (button == Options().InsertButton()) {
-        if (AddCtrlPoint(x, y) && FDoc->Scale().Last())
-            FDoc->Scale().Select(FDoc->Scale().Last());
+        RunStep(steps::kInsertCtrlPoint, [&] {
+            if (AddCtrlPoint(x, y) && FDoc->Scale().Last())
+                FDoc->Scale().Select(FDoc->Scale().Last());
+        });
     } else if (button == Options().DeleteButton()) {
         mnUndoLastPtClick();
     }
@@ -167,7 +169,7 @@ void TRChartFrm::mnFinishScaleClick()
             "máximos tolerados. Verifique se os pontos de controle estão corretamente definidos."));
         return;
     }
-    FDoc->ConcludeScale();
+    RunStep(steps::kConcludeScale, [&] { FDoc->ConcludeScale(); });
     if (s.Concluded) {
         SetShowCtrlPt(false);
         MsgPt()->Start();
@@ -182,8 +184,10 @@ void TRChartFrm::mnCancelScaleClick()
     if (wnd::Message(QStringLiteral("Deseja mesmo cancelar a definição de escala?"), wnd::TMsgKind::Confirmation,
                      wnd::TMsgButtons::YesNo) != wnd::TMsgAnswer::Yes)
         return;
-    FDoc->CancelScale();
-    SetShowCtrlPt(false);
+    RunStep(steps::kCancelScale, [&] {
+        FDoc->CancelScale();
+        SetShowCtrlPt(false);
+    });
     MsgPt()->SetToolVisible(false);
     ScaleStatFrm()->Refresh();
     FBox->update();
@@ -203,7 +207,7 @@ void TRChartFrm::mnUndoLastPtClick()
     const TScale& s = FDoc->Scale();
     if (FDoc->State() != DefiningScale || s.IsEmpty())
         return;
-    RemoveCtrlPoint(s.Count() - 1);
+    RunStep(steps::kUndoLastPoint, [&] { RemoveCtrlPoint(s.Count() - 1); });
 }
 
 void TRChartFrm::mnDelPtClick()
@@ -212,8 +216,10 @@ void TRChartFrm::mnDelPtClick()
     const int i = s.SelectedIndex();
     if (FDoc->State() != DefiningScale || i < 0)
         return;
-    s.Select(s.Items(i - 1));
-    RemoveCtrlPoint(i);
+    RunStep(steps::kRemoveCtrlPoint, [&] {
+        s.Select(s.Items(i - 1));
+        RemoveCtrlPoint(i);
+    });
 }
 
 } // namespace rs

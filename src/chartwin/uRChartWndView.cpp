@@ -72,6 +72,9 @@ bool TRChartFrm::HandleKey(QKeyEvent* e)
     const QSize view = FSBox->viewport()->size();
     QScrollBar* h = FSBox->horizontalScrollBar();
     QScrollBar* v = FSBox->verticalScrollBar();
+    // Shift with an arrow moves the selected curve point while digitizing.
+    if (mods == Qt::ShiftModifier && NudgeKey(e))
+        return true;
     if (mods == Qt::NoModifier) {
         switch (e->key()) {
         case Qt::Key_Left: ScrollBy(-32, 0); return true;

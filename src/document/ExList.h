@@ -35,6 +35,17 @@ public:
     void Insert(int index, T* item) { FItems.insert(FItems.begin() + index, item); }
     void Delete(int index) { FItems.erase(FItems.begin() + index); }
     void Clear() { FItems.clear(); }
+    // Replaces count items from index with items, in one move of the tail.
+    void Replace(int index, int count, const std::vector<T*>& items)
+    {
+        auto at = FItems.begin() + index;
+        const int common = std::min(count, int(items.size()));
+        std::copy(items.begin(), items.begin() + common, at);
+        if (count > common)
+            FItems.erase(at + common, at + count);
+        else
+            FItems.insert(at + common, items.begin() + common, items.end());
+    }
     void Reserve(int n) { FItems.reserve(std::size_t(n)); }
 
     // Sorted: leftmost binary search (index = first equal item, or the insertion

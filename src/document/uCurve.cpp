@@ -4,6 +4,7 @@
 #include "scale/uScale.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace rs {
 
@@ -27,7 +28,7 @@ TCurve::TCurve(TRChart* owner, TDrawSurface* parent) : TPointList(owner, parent)
     };
 }
 
-TCurve::~TCurve() { FHistory.Clear(); }
+TCurve::~TCurve() = default;
 
 bool TCurve::AddPoint(double time, double prec, bool chronological)
 {
@@ -70,12 +71,66 @@ bool TCurve::CanMarkFailure(const TDigPoint* point) const
     return true;
 }
 
+TExList<TDigPoint> TCurve::History() const
+{
+    std::vector<TDigPoint*> v;
+    for (TDigPoint* p : FItems)
+        if (p->Seq)
+            v.push_back(p);
+    std::sort(v.begin(), v.end(), [](const TDigPoint* a, const TDigPoint* b) { return a->Seq < b->Seq; });
+    TExList<TDigPoint> h;
+    for (TDigPoint* p : v)
+        h.Add(p);
+    return h;
+}
+
 void TCurve::UndoLast()
 {
-    if (FHistory.Count() > 0)
-        delete FHistory[FHistory.Count() - 1];
-    else if (!IsEmpty())
-        delete Last();
+    // The order of insertion lives in the points themselves, so it survives
+    // whatever removes points or puts them back.
+    TDigPoint* last = nullptr;
+    for (TDigPoint* p : FItems)
+        if (p->Seq && (!last || p->Seq > last->Seq))
+            last = p;
+    if (!last)
+        last = Last();
+    delete last;
+}
+
+bool TCurve::MovePoint(TDigPoint* point, double time, double prec)
+{
+    if (!point || point->List() != this || !std::isfinite(time) || !std::isfinite(prec))
+        return false;
+    const int i = point->Index();
+    // A point keeps its place in time: never on or past a neighbour.
+    constexpr double kGap = 0.001;
+    const TDigPoint* prev = Items(i - 1);
+    const TDigPoint* next = Items(i + 1);
+    double lo = prev ? prev->Time() + kGap : -1e9, hi = next ? next->Time() - kGap : 1e9;
+    if (lo > hi)
+        time = point->Time();
+    else
+        time = std::clamp(time, lo, hi);
+    if (time == point->Time() && prec == point->Prec())
+        return false;
+    const TRect before = point->Bounds();
+    point->SetValue(time, prec);
+    point->SetCentre(PointToPixel(point));
+    SetModified(true);
+    Recalc();
+    if (Parent()) {
+        // The two stretches to the neighbours, where the point was and where it is.
+        TRect r = before;
+        for (const TDigPoint* q : {prev, static_cast<const TDigPoint*>(point), next})
+            if (q) {
+                const TRect& b = q->Bounds();
+                r = {std::min(r.left, b.left), std::min(r.top, b.top), std::max(r.right, b.right),
+                     std::max(r.bottom, b.bottom)};
+            }
+        Parent()->InvalidateRect({r.left - 4, r.top - 4, r.right + 4, r.bottom + 4});
+        Changed();
+    }
+    return true;
 }
 
 TAccumResult Accumulate(std::vector<TAccumPoint>& points)
@@ -118,7 +173,6 @@ TAccumResult Accumulate(std::vector<TAccumPoint>& points)
 
 void TCurve::Clear()
 {
-    FHistory.Clear();
     TPointList::Clear();
     Recalc();
 }
@@ -134,7 +188,7 @@ void TCurve::Recalc()
     std::vector<TAccumPoint> pts(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i)
         pts[std::size_t(i)] = {FItems[i]->Prec(), FItems[i]->Mark(), 0};
-    const TAccumResult r = Accumulate(pts);
+    const TAccumResult r = rs::Accumulate(pts);
     for (int i = 0; i < n; ++i) {
         TDigPoint* p = FItems[i];
         p->Accumulated = pts[std::size_t(i)].Accumulated;
@@ -156,6 +210,26 @@ std::vector<int> TCurve::UnmarkedDrops(double limit) const
             out.push_back(i);
     }
     return out;
+}
+
+void TCurve::Accumulate()
+{
+    Peaks = 0;
+    Failures = 0;
+    Sum = 0;
+    const int n = Count();
+    if (n == 0)
+        return;
+    std::vector<TAccumPoint> pts(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        pts[std::size_t(i)] = {FItems[i]->Prec(), FItems[i]->Mark(), 0};
+    // The marks were settled when the curve was made: only the values are taken.
+    const TAccumResult r = rs::Accumulate(pts);
+    for (int i = 0; i < n; ++i)
+        FItems[i]->Accumulated = pts[std::size_t(i)].Accumulated;
+    Peaks = r.Peaks;
+    Failures = r.Failures;
+    Sum = r.Sum;
 }
 
 void TCurve::Draw(TCanvas& canvas) const
@@ -196,10 +270,6 @@ void TCurve::Draw(TCanvas& canvas) const
 
 void TCurve::Notify(int index, TDigPoint* point, TListAction action)
 {
-    // A point leaving the curve leaves the history too, editing or not: the
-    // history must never hold a freed point for a later undo.
-    if (action == TListAction::Removed)
-        FHistory.Remove(point);
     if (Editing()) {
         // A return point going takes its peak's mark with it, as undoing it does:
         // a mark left behind would carry the peak's reading into every later point.
@@ -207,7 +277,7 @@ void TCurve::Notify(int index, TDigPoint* point, TListAction action)
         if (action == TListAction::Removing && index > 0 && Items(index - 1)->Mark() == 1)
             Items(index - 1)->SetMark(0);
         if (action == TListAction::Inserted)
-            FHistory.Add(point);
+            point->Seq = ++FNextSeq;
         if (action != TListAction::Removing)
             Recalc();
         if (action != TListAction::Removed && Count() >= 2 && Parent()) {

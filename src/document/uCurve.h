@@ -48,11 +48,14 @@ public:
     double Sum = 0;
 
     // Points in the order they were inserted while editing.
-    const TExList<TDigPoint>& History() const { return FHistory; }
+    TExList<TDigPoint> History() const;
 
     // chronological: the program-wide option, suspended for one point by Ctrl.
     bool AddPoint(double time, double prec, bool chronological);
     bool CanMarkFailure(const TDigPoint* point) const;
+    // Moves a point of the curve to (time, prec), its time kept strictly between
+    // its neighbours'; the accumulation runs again. False when nothing moved.
+    bool MovePoint(TDigPoint* point, double time, double prec);
     void UndoLast();
     // Frees every point; the insertion history goes with them and the results are those of no points.
     void Clear() override;
@@ -60,6 +63,9 @@ public:
     // Points after which the pen drops more than limit without a mark: neither an
     // overflow nor a failure, so the drop lowers the accumulated total.
     std::vector<int> UnmarkedDrops(double limit = kUnmarkedDropLimit) const;
+    // The accumulation of Recalc over marks it has already settled, leaving
+    // them as they are: the same values, for a curve put back by an undo.
+    void Accumulate();
     void Draw(TCanvas& canvas) const;
 
     // Frees a point of the curve (its removal runs every notification).
@@ -76,7 +82,7 @@ protected:
     bool RepaintsInsertions() const override { return Editing(); }
 
 private:
-    TExList<TDigPoint> FHistory;
+    std::uint32_t FNextSeq = 0;
 };
 
 } // namespace rs

@@ -1,5 +1,7 @@
 #include "document/uPoints.h"
 
+#include <algorithm>
+
 namespace rs {
 
 // --- TDigPoint -----------------------------------------------------------
@@ -177,6 +179,31 @@ void TPointList::Clear()
         delete p;
     }
     FItems.Clear();
+    Changed();
+}
+
+void TPointList::Splice(int index, int count, const std::vector<TDigPoint*>& points)
+{
+    index = std::clamp(index, 0, Count());
+    count = std::clamp(count, 0, Count() - index);
+    std::vector<TDigPoint*> gone(FItems.begin() + index, FItems.begin() + index + count);
+    FItems.Replace(index, count, points);
+    for (TDigPoint* p : gone) {
+        if (FSelected == p)
+            FSelected = nullptr;
+        p->FList = nullptr;
+        delete p;
+    }
+    FQuiet = true;
+    for (TDigPoint* p : points) {
+        p->FList = this;
+        p->FImageIndex = -1;
+        p->SetImageIndex(0);
+        UpdateGlyph(p);
+        p->SetCentre(PointToPixel(p));
+    }
+    FQuiet = false;
+    Renumber(index);
     Changed();
 }
 

@@ -47,6 +47,7 @@ public:
 
     std::int32_t X = 0, Y = 0;  // tablet position (control points)
     double Accumulated = 0;      // mm, computed by the accumulation
+    std::uint32_t Seq = 0;       // order of insertion while editing; 0 when not inserted so
 
     const TPointValue& Value() const { return FValue; }
     double Time() const { return FValue.Time; }
@@ -129,6 +130,10 @@ public:
     int Append(TDigPoint* point) { return Insert(Count(), point); }
     void Remove(int index);
     virtual void Clear();
+    // Replaces count points from index with points (taken over), without the
+    // insertion rules or notifications: the document's restore, which tells
+    // its listeners once at the end. Removed points are freed.
+    void Splice(int index, int count, const std::vector<TDigPoint*>& points);
     void Assign(const TPointList& other);
     TDigPoint* FindByValue(double time, double prec) const;
 

@@ -122,6 +122,7 @@ public:
     std::string CellText(int index, int column) const;
 
 private:
+    friend class TChartSnapshot;
     void Fire(const TEvent& e)
     {
         if (e)

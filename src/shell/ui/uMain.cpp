@@ -283,6 +283,8 @@ void TMainFrm::BindChartButtons(TRChartFrm* w)
         {btDefScale, w ? w->cmdDefScale : FIdleDefScale},
         {btDigit, w ? w->cmdDigCurve : FIdleDigit},
         {btSpill, w ? w->cmdSpill : FIdleSpill},
+        {btUndo, w ? w->cmdUndo : FIdleUndo},
+        {btRedo, w ? w->cmdRedo : FIdleRedo},
     };
     for (auto [button, action] : bind) {
         if (button->defaultAction() == action)

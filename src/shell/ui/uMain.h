@@ -126,6 +126,8 @@ public:
     QToolButton* btDefScale = nullptr;
     QToolButton* btDigit = nullptr;
     QToolButton* btSpill = nullptr;
+    QToolButton* btUndo = nullptr;
+    QToolButton* btRedo = nullptr;
 
 public slots:
     void FileNewExecute();
@@ -189,6 +191,8 @@ private:
     QAction* FIdleDefScale = nullptr;
     QAction* FIdleDigit = nullptr;
     QAction* FIdleSpill = nullptr;
+    QAction* FIdleUndo = nullptr;
+    QAction* FIdleRedo = nullptr;
     std::unique_ptr<TTablet> FTablet;
     TPropertyDlg* FPropertyDlg = nullptr;
     QPointer<QWidget> FVirtualTablet;

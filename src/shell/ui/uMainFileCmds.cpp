@@ -123,7 +123,7 @@ void TMainFrm::FilePropExecute()
     const std::string before = info.FileName;
     if (!EditProperties(info))
         return;
-    doc.SetInfo(info);
+    w->RunStep(steps::kProperties, [&] { doc.SetInfo(info); });
     const std::string after = doc.Info.FileName;
     if (!before.empty() && before != after)
         FLastFiles->Rename(before, after);

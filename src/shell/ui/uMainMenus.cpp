@@ -103,7 +103,12 @@ void TMainFrm::BuildActions()
                             QStringLiteral("Sinzaliza transbordamento <b4>|Insere um pico ou transbordamento e "
                                            "retorna a zero, segundos após"),
                             kIcoOverflow);
-    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleSpill})
+    FIdleUndo = MakeAction(this, QStringLiteral("&Desfazer"), {},
+                           QStringLiteral("Desfaz|Desfaz a última alteração do pluviograma"), kIcoUndo);
+    FIdleRedo = MakeAction(this, QStringLiteral("&Refazer"), {},
+                           QStringLiteral("Refaz|Refaz a alteração desfeita por último"), nullptr);
+    FIdleRedo->setIcon(PicIconMirrored(kIcoUndo));
+    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleSpill, FIdleUndo, FIdleRedo})
         a->setEnabled(false);
 
     connect(FileNew, &QAction::triggered, this, &TMainFrm::FileNewExecute);
@@ -177,6 +182,9 @@ void TMainFrm::BuildToolBar()
     btDefScale = button(FIdleDefScale);
     btDigit = button(FIdleDigit);
     btSpill = button(FIdleSpill);
+    ToolBar->addSeparator();
+    btUndo = button(FIdleUndo);
+    btRedo = button(FIdleRedo);
     ToolBar->addSeparator();
 
     FZoomBox = new TZoomBox(ToolBar);

@@ -152,10 +152,11 @@ private slots:
     {
         TRChartFrm* w = NewChartWindow(Info(dir));
         const QList<QMenu*> menus = w->Menus();
-        QCOMPARE(menus.size(), 3);
-        QCOMPARE(menus[0]->title(), QStringLiteral("&Escala"));
-        QCOMPARE(menus[1]->title(), QString::fromUtf8("&Digitalização"));
-        QCOMPARE(menus[2]->title(), QStringLiteral("E&xibir"));
+        QCOMPARE(menus.size(), 4);
+        QCOMPARE(menus[0]->title(), QStringLiteral("&Editar"));
+        QCOMPARE(menus[1]->title(), QStringLiteral("&Escala"));
+        QCOMPARE(menus[2]->title(), QString::fromUtf8("&Digitalização"));
+        QCOMPARE(menus[3]->title(), QStringLiteral("E&xibir"));
         QCOMPARE(w->mnDefScale->shortcut(), QKeySequence(Qt::Key_F3));
         QCOMPARE(w->mnFinishScale->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F3));
         QCOMPARE(w->mnCancelScale->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Escape));

@@ -238,12 +238,15 @@ private slots:
         TRChartFrm* w = ChartWindows().front();
         QTRY_COMPARE(ActiveChartWindow(), w);
         QCOMPARE(MenuTitles(frm->menuBar()),
-                 (QStringList{QStringLiteral("&Arquivo"), QStringLiteral("&Mesa"), QStringLiteral("&Escala"),
+                 (QStringList{QStringLiteral("&Arquivo"), QStringLiteral("&Mesa"), QStringLiteral("&Editar"),
+                              QStringLiteral("&Escala"),
                               QString::fromUtf8("&Digitalização"), QStringLiteral("E&xibir"),
                               QStringLiteral("&Ajuda")}));
         QVERIFY(frm->ZoomBox()->isEnabled());
         QCOMPARE(frm->btDefScale->defaultAction(), w->cmdDefScale);
         QCOMPARE(frm->btDigit->defaultAction(), w->cmdDigCurve);
+        QCOMPARE(frm->btUndo->defaultAction(), w->cmdUndo);
+        QCOMPARE(frm->btRedo->defaultAction(), w->cmdRedo);
         QCOMPARE(frm->btSpill->defaultAction(), w->cmdSpill);
         QVERIFY(!frm->Status()->IsSimple());
         QCOMPARE(frm->Status()->PanelText(2), QString::fromUtf8(" Aguardando Definição de Escala "));
