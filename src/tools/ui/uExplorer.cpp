@@ -150,6 +150,7 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setChildrenCollapsible(false);
+    connect(FSplitter, &QSplitter::splitterMoved, this, &TExplorer::KeepLowerHeight);
 
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(true);
@@ -292,6 +293,22 @@ int TExplorer::LowerHeight() const
     if (isVisible() && sizes.size() == 2 && sizes[1] > 0)
         return sizes[1];
     return FSplitter->property("rsLower").toInt();
+}
+
+// The splitter's sizes mean nothing once the window is hidden, and closing
+// hides it before its settings are written: keep the height the user left
+// (called only once the window has been laid out).
+void TExplorer::KeepLowerHeight()
+{
+    const QList<int> sizes = FSplitter->sizes();
+    if (sizes.size() == 2 && sizes[1] > 0)
+        FSplitter->setProperty("rsLower", sizes[1]);
+}
+
+void TExplorer::hideEvent(QHideEvent* e)
+{
+    KeepLowerHeight();
+    QWidget::hideEvent(e);
 }
 
 void TExplorer::SetLowerHeight(int h)
