@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QGuiApplication>
@@ -190,7 +191,7 @@ void TCnvFilesDlg::Search()
 {
     {
         TWaitCursor wait;
-        FSession.Search(QDir::toNativeSeparators(FFolder).toStdString());
+        FSession.Search(QFile::encodeName(QDir::toNativeSeparators(FFolder)).toStdString());
     }
     lbFileCnt->setText(S(FSession.FoundText()));
     lbFileCnt->show();
@@ -230,7 +231,7 @@ void TCnvFilesDlg::Convert()
 
 void TCnvFilesDlg::Progress(const std::string& file, int status)
 {
-    lbFileName->setText(QString::fromStdString(file));
+    lbFileName->setText(QFile::decodeName(QByteArray::fromStdString(file)));
     FSession.Count(file, status);
     lbNoCnv->setVisible(FSession.AlreadyRun >= 1);
     if (FSession.RedigitTotal >= 1)

@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QPainter>
 #include <QScreen>
+#include <QFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
@@ -386,7 +387,8 @@ void TExplorer::ScanFolder(const QString& folder)
     qApp->installEventFilter(this);
     std::vector<TExplorerRow> rows;
     try {
-        rows = rs::ScanFolder(folder.toStdString(), [this](int read, const std::string&) {
+        // Native bytes, as every path of the program (the system code page on Windows).
+        rows = rs::ScanFolder(QFile::encodeName(folder).toStdString(), [this](int read, const std::string&) {
             if (read % kScanChunk == 0) {
                 lbFileCnt->setText(U("Lendo arquivos: %1 (Esc interrompe)").arg(read));
                 if (OnScanProgress)
