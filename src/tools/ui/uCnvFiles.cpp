@@ -145,11 +145,24 @@ TCnvFilesDlg::TCnvFilesDlg(const std::string& startFolder, const std::string& re
     connect(cbDrive, &QComboBox::activated, this, [this](int i) { SetFolder(cbDrive->itemText(i)); });
     connect(DirList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid())
-                    FolderChanged(QDir::toNativeSeparators(FDirs->filePath(current)));
+                if (!current.isValid())
+                    return;
+                const QString path = FDirs->filePath(current);
+                if (path != FShowing)
+                    FShowing.clear(); // the user's own choice from now on
+                FolderChanged(QDir::toNativeSeparators(path));
             });
+    // The model reads folders in the background: the folder chosen is shown
+    // again as the folders on its way arrive, until it has arrived itself.
+    connect(FDirs, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        if (FShowing.isEmpty())
+            return;
+        ShowInTree();
+        if (QDir::cleanPath(path) == FShowing)
+            FShowing.clear();
+    });
 
-    QString start = QDir::cleanPath(QString::fromStdString(startFolder));
+    QString start = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(startFolder)));
     if (start.isEmpty() || !QDir(start).exists())
         start = QDir::currentPath();
     SetFolder(QDir::toNativeSeparators(start));
@@ -159,13 +172,22 @@ TCnvFilesDlg::~TCnvFilesDlg() { WriteReport(); }
 
 void TCnvFilesDlg::SetFolder(const QString& folder)
 {
-    const QModelIndex index = FDirs->index(QDir::fromNativeSeparators(folder));
-    if (index.isValid()) {
-        DirList->setCurrentIndex(index); // reports the change
-        DirList->scrollTo(index);
-        DirList->expand(index);
-    }
+    FShowing = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    ShowInTree();
     FolderChanged(folder); // choosing the same folder again also returns to searching
+}
+
+void TCnvFilesDlg::ShowInTree()
+{
+    const QModelIndex index = FDirs->index(FShowing);
+    if (!index.isValid())
+        return;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+        DirList->expand(p);
+    if (DirList->currentIndex() != index)
+        DirList->setCurrentIndex(index); // reports the change
+    DirList->expand(index);
+    DirList->scrollTo(index);
 }
 
 void TCnvFilesDlg::FolderChanged(const QString& folder)
