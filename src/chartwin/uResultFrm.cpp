@@ -170,8 +170,7 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
         DrawCell(p, c, r, rect);
     };
     FGrid->OnSelectCell = [this](TEnhDrawGrid*, int, int r, bool&) {
-        FEnteredRow = r;
-        RefreshStatus();
+        RefreshStatus(r); // the grid's own row still is the old one here
     };
     FGrid->OnMouseDown = [this](TEnhDrawGrid*, Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint& pos) {
         if (b == Qt::LeftButton)
@@ -342,12 +341,12 @@ void TResultFrm::MakeCurrent(int row)
     }
 }
 
-void TResultFrm::RefreshStatus()
+void TResultFrm::RefreshStatus(int gridRow)
 {
     if (!FDoc)
         return;
     const TCurve& c = FDoc->Curve();
-    FPanels[0]->setText(c.Count() > 0 ? QString::number(FEnteredRow) : QString());
+    FPanels[0]->setText(c.Count() > 0 ? QString::number(gridRow >= 0 ? gridRow : FGrid->Row()) : QString());
     FPanels[1]->setText(QString::number(c.Count()));
     FPanels[2]->setText(U(PeaksText(c.Peaks)));
     FPanels[3]->setText(U(SumText(c.Sum, c.Failures)));

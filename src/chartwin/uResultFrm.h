@@ -60,7 +60,8 @@ private:
     void Detach();
     void CurveChanged();
     void CurveSelected();
-    void RefreshStatus();
+    // gridRow: the row the grid's current cell is moving to; by default the grid's current row.
+    void RefreshStatus(int gridRow = -1);
     void RefreshMaxima();
     void DrawCell(QPainter& p, int col, int row, const QRect& rect);
     void GridMouseDown(const QPoint& pos);
@@ -79,7 +80,6 @@ private:
     QMetaObject::Connection FWindowGone;
     TRChart* FDoc = nullptr;
     int FCurrentRow = 0;
-    int FEnteredRow = 0;
     int FDownCol = -1, FDownRow = -1;
     bool FPlaced = false;
 };
