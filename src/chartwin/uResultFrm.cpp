@@ -239,7 +239,12 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
     resize(260, 420);
 }
 
-TResultFrm::~TResultFrm() { Detach(); }
+TResultFrm::~TResultFrm()
+{
+    if (isVisible())
+        FPlace.Keep(*this);
+    Detach();
+}
 
 void TResultFrm::Attach(TRChartFrm* window)
 {
@@ -429,12 +434,20 @@ void TResultFrm::showEvent(QShowEvent* e)
     if (FPlaced)
         return;
     FPlaced = true;
-    if (TChartHost* host = ChartHost())
-        if (QMdiArea* area = host->ChartArea()) {
-            const QRect m = area->window()->frameGeometry();
-            const int h = std::max(120, m.height() - 97);
-            setGeometry(m.right() + 1 - width() - 16, m.top() + 72, width(), h);
-        }
+    if (!FPlace.Restore(*this))
+        if (TChartHost* host = ChartHost())
+            if (QMdiArea* area = host->ChartArea()) {
+                const QRect m = area->window()->frameGeometry();
+                const int h = std::max(120, m.height() - 97);
+                setGeometry(m.right() + 1 - width() - 16, m.top() + 72, width(), h);
+            }
+    FPlace.Placed(*this);
+}
+
+void TResultFrm::hideEvent(QHideEvent* e)
+{
+    FPlace.Keep(*this);
+    QWidget::hideEvent(e);
 }
 
 void TResultFrm::closeEvent(QCloseEvent* e)

@@ -7,6 +7,7 @@
 
 #include "chartwin/uRChartWnd.h"
 #include "chartwin/EnhGrid.h"
+#include "shell/ui/uToolPlacement.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -53,6 +54,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -82,6 +84,7 @@ private:
     int FCurrentRow = 0;
     int FDownCol = -1, FDownRow = -1;
     bool FPlaced = false;
+    TToolPlacement FPlace{"Pontos Digitalizados", true};
 };
 
 // The one results window, created at its first use.
