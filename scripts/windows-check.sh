@@ -4,12 +4,17 @@
 # Windows-only files included), against this machine's Qt headers. It builds
 # nothing; it catches what would stop the Windows build early (a POSIX-only
 # call outside its #ifdef, a name that a Windows header turns into a macro).
-# Without the cross compiler it says so and exits 0.
+# Without the cross compiler it says so and exits 0, or fails with
+# RS_REQUIRE_WINDOWS=1 (the test command sets it: its dependencies include it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 cxx=x86_64-w64-mingw32-g++
 if ! command -v "$cxx" >/dev/null 2>&1; then
+  if [ "${RS_REQUIRE_WINDOWS:-0}" = 1 ]; then
+    echo "windows-check: $cxx not found (apt-get install g++-mingw-w64-x86-64)"
+    exit 1
+  fi
   echo "note: $cxx not found (apt-get install g++-mingw-w64-x86-64); Windows check skipped"
   exit 0
 fi

@@ -16,6 +16,7 @@
 #include "chartwin/Pictures.h"
 #include "common/uAppFiles.h"
 #include "common/ui/RainScribeApp.h"
+#include "common/ui/QtTranslations.h"
 #include "shell/ui/uMain.h"
 #include "shell/ui/uMainSplash.h"
 #include "tablet/Tablet.h"
@@ -29,9 +30,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QWindow>
 
 #include <clocale>
@@ -80,11 +78,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Rain Scribe"));
     QApplication::setWindowIcon(rs::AppIcon());
 
-    // The platform's own dialogs speak Portuguese too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    rs::InstallQtTranslations(app);
 
     bool showSplash = true;
     bool virtualTablet = false;

@@ -170,8 +170,7 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
         DrawCell(p, c, r, rect);
     };
     FGrid->OnSelectCell = [this](TEnhDrawGrid*, int, int r, bool&) {
-        FEnteredRow = r;
-        RefreshStatus();
+        RefreshStatus(r); // the grid's own row still is the old one here
     };
     FGrid->OnMouseDown = [this](TEnhDrawGrid*, Qt::MouseButton b, Qt::KeyboardModifiers, const QPoint& pos) {
         if (b == Qt::LeftButton)
@@ -245,7 +244,12 @@ TResultFrm::TResultFrm(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowS
     resize(260, 420);
 }
 
-TResultFrm::~TResultFrm() { Detach(); }
+TResultFrm::~TResultFrm()
+{
+    if (isVisible())
+        FPlace.Keep(*this);
+    Detach();
+}
 
 void TResultFrm::Attach(TRChartFrm* window)
 {
@@ -349,12 +353,12 @@ void TResultFrm::MakeCurrent(int row)
     }
 }
 
-void TResultFrm::RefreshStatus()
+void TResultFrm::RefreshStatus(int gridRow)
 {
     if (!FDoc)
         return;
     const TCurve& c = FDoc->Curve();
-    FPanels[0]->setText(c.Count() > 0 ? QString::number(FEnteredRow) : QString());
+    FPanels[0]->setText(c.Count() > 0 ? QString::number(gridRow >= 0 ? gridRow : FGrid->Row()) : QString());
     FPanels[1]->setText(QString::number(c.Count()));
     FPanels[2]->setText(U(PeaksText(c.Peaks)));
     FPanels[3]->setText(U(SumText(c.Sum, c.Failures)));
@@ -466,12 +470,20 @@ void TResultFrm::showEvent(QShowEvent* e)
     if (FPlaced)
         return;
     FPlaced = true;
-    if (TChartHost* host = ChartHost())
-        if (QMdiArea* area = host->ChartArea()) {
-            const QRect m = area->window()->frameGeometry();
-            const int h = std::max(120, m.height() - 97);
-            setGeometry(m.right() + 1 - width() - 16, m.top() + 72, width(), h);
-        }
+    if (!FPlace.Restore(*this))
+        if (TChartHost* host = ChartHost())
+            if (QMdiArea* area = host->ChartArea()) {
+                const QRect m = area->window()->frameGeometry();
+                const int h = std::max(120, m.height() - 97);
+                setGeometry(m.right() + 1 - width() - 16, m.top() + 72, width(), h);
+            }
+    FPlace.Placed(*this);
+}
+
+void TResultFrm::hideEvent(QHideEvent* e)
+{
+    FPlace.Keep(*this);
+    QWidget::hideEvent(e);
 }
 
 void TResultFrm::closeEvent(QCloseEvent* e)

@@ -7,6 +7,7 @@
 
 #include "chartwin/uRChartWnd.h"
 #include "chartwin/EnhGrid.h"
+#include "shell/ui/uToolPlacement.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -55,6 +56,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -62,7 +64,8 @@ private:
     void Detach();
     void CurveChanged();
     void CurveSelected();
-    void RefreshStatus();
+    // gridRow: the row the grid's current cell is moving to; by default the grid's current row.
+    void RefreshStatus(int gridRow = -1);
     void RefreshMaxima();
     void RefreshDropWarning();
     void DrawCell(QPainter& p, int col, int row, const QRect& rect);
@@ -83,9 +86,9 @@ private:
     QMetaObject::Connection FWindowGone;
     TRChart* FDoc = nullptr;
     int FCurrentRow = 0;
-    int FEnteredRow = 0;
     int FDownCol = -1, FDownRow = -1;
     bool FPlaced = false;
+    TToolPlacement FPlace{"Pontos Digitalizados", true};
 };
 
 // The one results window, created at its first use.

@@ -1,5 +1,7 @@
 #include "common/Utils.h"
 
+#include "common/uNativePaths.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -603,7 +605,7 @@ void FindFiles(const std::string& folder, const std::string& mask, std::vector<s
                bool skipHidden)
 {
     std::error_code ec;
-    fs::directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, ec);
+    fs::directory_iterator it(FsPath(folder), fs::directory_options::skip_permission_denied, ec);
     if (ec)
         return;
     std::vector<std::string> dirs;
@@ -611,10 +613,10 @@ void FindFiles(const std::string& folder, const std::string& mask, std::vector<s
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             break;
-        std::string name = it->path().filename().string();
+        std::string name = NativeString(it->path().filename());
         if (name == "." || name == "..")
             continue;
-        if (skipHidden && !name.empty() && name[0] == '.')
+        if (skipHidden && IsHiddenEntry(it->path()))
             continue;
         std::error_code ec2;
         if (it->is_directory(ec2)) {
@@ -630,13 +632,13 @@ void FindFiles(const std::string& folder, const std::string& mask, std::vector<s
 bool FileExists(const std::string& path)
 {
     std::error_code ec;
-    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+    return !path.empty() && fs::is_regular_file(FsPath(path), ec);
 }
 
 bool DirectoryExists(const std::string& path)
 {
     std::error_code ec;
-    return !path.empty() && fs::is_directory(fs::path(path), ec);
+    return !path.empty() && fs::is_directory(FsPath(path), ec);
 }
 
 bool ForceDirectories(const std::string& path)
@@ -644,7 +646,7 @@ bool ForceDirectories(const std::string& path)
     if (path.empty())
         return true;
     std::error_code ec;
-    fs::path p(path);
+    const fs::path p = FsPath(path);
     if (fs::is_directory(p, ec))
         return true;
     fs::create_directories(p, ec);
@@ -654,7 +656,7 @@ bool ForceDirectories(const std::string& path)
 bool DeleteFile(const std::string& path)
 {
     std::error_code ec;
-    return fs::remove(fs::path(path), ec);
+    return fs::remove(FsPath(path), ec);
 }
 
 // --- sorted date array ---------------------------------------------------

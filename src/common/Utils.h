@@ -76,7 +76,7 @@ std::string SameFolderAs(std::string_view a, std::string_view b);
 std::string JoinPath(std::string_view folder, std::string_view name);
 // Adds the full path of every ordinary file of folder matching mask ("*.pvd",
 // "*", "*.*"); files first, then subfolders when recursive. Hidden entries
-// (names starting with '.') are skipped when skipHidden.
+// (see uNativePaths.h) are skipped when skipHidden.
 void FindFiles(const std::string& folder, const std::string& mask, std::vector<std::string>& list,
                bool recursive, bool skipHidden = false);
 bool MatchesMask(std::string_view name, std::string_view mask); // case-insensitive, '*' and '?'

@@ -1,6 +1,7 @@
 #include "tools/uExplorerScan.h"
 
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 #include "common/uGlobal.h"
 #include "scale/uScale.h"
 
@@ -26,9 +27,9 @@ void Collect(const fs::path& folder, const std::string& mask, std::vector<std::s
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec)
             break;
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.')
-            continue; // hidden
+        if (IsHiddenEntry(it->path()))
+            continue;
+        const std::string name = NativeString(it->path().filename());
         std::error_code e2;
         if (it->is_directory(e2)) {
             if (!it->is_symlink(e2))
@@ -39,11 +40,11 @@ void Collect(const fs::path& folder, const std::string& mask, std::vector<std::s
     // Name order puts a station's files in date order, which "Falhas" relies on.
     std::sort(files.begin(), files.end());
     std::sort(dirs.begin(), dirs.end());
-    const std::string base = IncludeTrailingDelim(folder.string());
+    const std::string base = IncludeTrailingDelim(NativeString(folder));
     for (const auto& f : files)
         out.push_back(base + f);
     for (const auto& d : dirs)
-        Collect(folder / d, mask, out);
+        Collect(folder / FsPath(d), mask, out);
 }
 
 } // namespace
@@ -52,7 +53,7 @@ std::vector<std::string> CollectDataFiles(const std::string& folder, const std::
 {
     std::vector<std::string> out;
     if (!folder.empty())
-        Collect(fs::path(folder), mask, out);
+        Collect(FsPath(folder), mask, out);
     return out;
 }
 

@@ -140,15 +140,28 @@ void TMsgPt::SetCurrent(int i)
     }
 }
 
+TMsgPt::~TMsgPt()
+{
+    if (isVisible())
+        FPlace.Keep(*this);
+}
+
 void TMsgPt::showEvent(QShowEvent* e)
 {
     if (FShowings++ == 0) {
         adjustSize();
         const QRect m = MainWindowFrame();
-        if (!m.isEmpty())
+        if (!FPlace.Restore(*this) && !m.isEmpty())
             move(m.right() - frameGeometry().width() - 250, m.bottom() - frameGeometry().height() - 25);
+        FPlace.Placed(*this);
     }
     QWidget::showEvent(e);
+}
+
+void TMsgPt::hideEvent(QHideEvent* e)
+{
+    FPlace.Keep(*this);
+    QWidget::hideEvent(e);
 }
 
 void TMsgPt::closeEvent(QCloseEvent* e)

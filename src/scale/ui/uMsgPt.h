@@ -5,6 +5,7 @@
 // points.
 
 #include "chartwin/uRChartWnd.h"
+#include "shell/ui/uToolPlacement.h"
 
 #include <QWidget>
 
@@ -20,6 +21,7 @@ class TMsgPt : public QWidget, public TToolWindow
     Q_OBJECT
 public:
     explicit TMsgPt(QWidget* parent = nullptr);
+    ~TMsgPt() override;
 
     // Shows the prompt for the active chart window's scale while it marks a
     // predefined set; closes it otherwise.
@@ -41,12 +43,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
     TRChart* FDoc = nullptr;
     int FCurrent = -1;
     int FShowings = 0;
+    TToolPlacement FPlace{"Pontos de Controle", false};
 };
 
 } // namespace rs

@@ -132,7 +132,12 @@ TScaleStatFrm::TScaleStatFrm(QWidget* parent)
     resize(2 * kColWidth + 2 * Grid->frameWidth() + 24, 500);
 }
 
-TScaleStatFrm::~TScaleStatFrm() { Unhook(); }
+TScaleStatFrm::~TScaleStatFrm()
+{
+    if (isVisible())
+        FPlace.Keep(*this);
+    Unhook();
+}
 
 void TScaleStatFrm::SetToolVisible(bool visible)
 {
@@ -199,12 +204,19 @@ void TScaleStatFrm::showEvent(QShowEvent* e)
 {
     if (FShowings++ == 0) {
         const QRect m = MainWindowFrame();
-        if (!m.isEmpty()) {
+        if (!FPlace.Restore(*this) && !m.isEmpty()) {
             resize(width(), std::max(200, m.height() - 97 - (frameGeometry().height() - height())));
             move(m.right() + 1 - frameGeometry().width() - 16, m.top() + 72);
         }
+        FPlace.Placed(*this);
     }
     QWidget::showEvent(e);
+}
+
+void TScaleStatFrm::hideEvent(QHideEvent* e)
+{
+    FPlace.Keep(*this);
+    QWidget::hideEvent(e);
 }
 
 void TScaleStatFrm::closeEvent(QCloseEvent* e)

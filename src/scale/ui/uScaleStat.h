@@ -4,6 +4,7 @@
 // precipitation, each residual marked within or beyond the tolerance.
 
 #include "chartwin/uRChartWnd.h"
+#include "shell/ui/uToolPlacement.h"
 
 #include <QPixmap>
 #include <QPointer>
@@ -57,6 +58,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
@@ -71,6 +73,7 @@ private:
     QPointer<TRChartFrm> FWindow;
     int FTextWidth = 0, FTextHeight = 0;
     int FShowings = 0;
+    TToolPlacement FPlace{"Estat\xEDstica da Escala", true};
     bool FSelecting = false;
 };
 

@@ -1,7 +1,7 @@
 #include "shell/ui/uSupport.h"
 
 #include "common/ui/PlatformServices.h"
-#include "shell/uSupportInfo.h"
+#include "common/Utils.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -11,7 +11,11 @@
 
 namespace rs {
 
-QString TSupportDlg::SupportText()
+namespace {
+QString CpToQ(const std::string& s) { return QString::fromStdString(Cp1252ToUtf8(s)); }
+} // namespace
+
+QString TSupportDlg::SupportText(const TSupportInfo& info)
 {
     const QString indent(8, QLatin1Char(' '));
     const QStringList paragraphs = {
@@ -29,18 +33,25 @@ QString TSupportDlg::SupportText()
         indent + QStringLiteral("Por isso, pedimos a sua ajuda para tornar o Rain Scribe cada vez "
                                 "melhor: envie aos seus desenvolvedores os relatos dos erros encontrados, "
                                 "as suas críticas e as suas sugestões. A forma mais rápida de fazê-lo "
-                                "é uma mensagem de correio eletrônico para o endereço de suporte "
-                                "indicado abaixo, descrevendo o que estava sendo feito quando o problema "
-                                "ocorreu e, se possível, anexando o arquivo de dados envolvido."),
+                                "é uma mensagem de correio eletrônico ") +
+            (info.Address.empty() ? QStringLiteral("ao suporte técnico da instituição responsável por esta "
+                                                   "instalação do programa")
+                                  : QStringLiteral("para o endereço de suporte indicado abaixo")) +
+            QStringLiteral(", descrevendo o que estava sendo feito quando o problema "
+                           "ocorreu e, se possível, anexando o arquivo de dados envolvido."),
         indent + QStringLiteral("Desde já, contamos com a sua valiosa contribuição."),
-        indent + QStringLiteral("Equipe de Desenvolvimento do Rain Scribe\n") + indent +
-            QStringLiteral("Caixa Postal 1102\n") + indent + QStringLiteral("CEP 70001-970  Brasília - DF\n") +
-            indent + QStringLiteral("Brasil"),
     };
-    return paragraphs.join(QStringLiteral("\n\n"));
+    QStringList block;
+    for (const std::string& line : info.Block)
+        block << indent + CpToQ(line);
+    if (block.isEmpty())
+        block << indent + QStringLiteral("Equipe de Desenvolvimento do Rain Scribe");
+    return (paragraphs + QStringList{block.join(QLatin1Char('\n'))}).join(QStringLiteral("\n\n"));
 }
 
-TSupportDlg::TSupportDlg(QWidget* parent) : QDialog(parent)
+TSupportDlg::TSupportDlg(QWidget* parent) : TSupportDlg(ReadSupportInfo(SupportFileName()), parent) {}
+
+TSupportDlg::TSupportDlg(const TSupportInfo& info, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Suporte Técnico"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -53,13 +64,16 @@ TSupportDlg::TSupportDlg(QWidget* parent) : QDialog(parent)
     QFont arial(QStringLiteral("Arial"));
     arial.setPixelSize(14);
     meText->setFont(arial);
-    meText->setPlainText(SupportText());
+    meText->setPlainText(SupportText(info));
     meText->setGeometry(8, 8, 576, 360);
 
-    auto* lbClick = new QLabel(QStringLiteral("Clique no endereço:"), this);
+    const bool hasAddress = !info.Address.empty();
+    lbClick = new QLabel(hasAddress ? QStringLiteral("Clique no endereço:")
+                                    : QStringLiteral("Nenhum endereço de suporte foi definido nesta instalação."),
+                         this);
     lbClick->move(8, 388);
     lbClick->adjustSize();
-    lbMail = new QLabel(QString::fromLatin1(kSupportAddress), this);
+    lbMail = new QLabel(QString::fromLatin1(info.Address.data(), qsizetype(info.Address.size())), this);
     QFont bold = lbMail->font();
     bold.setBold(true);
     lbMail->setFont(bold);
@@ -73,6 +87,8 @@ TSupportDlg::TSupportDlg(QWidget* parent) : QDialog(parent)
     auto* lbSend = new QLabel(QStringLiteral("para enviar uma mensagem"), this);
     lbSend->move(lbMail->geometry().right() + 6, 388);
     lbSend->adjustSize();
+    lbMail->setVisible(hasAddress);
+    lbSend->setVisible(hasAddress);
 
     btClose = new QPushButton(QStringLiteral("&Fechar"), this);
     btClose->setGeometry(509, 384, 75, 25);
@@ -100,7 +116,8 @@ bool TSupportDlg::eventFilter(QObject* watched, QEvent* event)
 void TSupportDlg::lbMailClick()
 {
     // Without a mail program the platform reports it (or not); this window stays open either way.
-    OpenMailTo(lbMail->text());
+    if (!lbMail->text().isEmpty())
+        OpenMailTo(lbMail->text());
 }
 
 } // namespace rs

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QFrame>
 #include <QGuiApplication>
@@ -144,11 +145,24 @@ TCnvFilesDlg::TCnvFilesDlg(const std::string& startFolder, const std::string& re
     connect(cbDrive, &QComboBox::activated, this, [this](int i) { SetFolder(cbDrive->itemText(i)); });
     connect(DirList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (current.isValid())
-                    FolderChanged(QDir::toNativeSeparators(FDirs->filePath(current)));
+                if (!current.isValid())
+                    return;
+                const QString path = FDirs->filePath(current);
+                if (path != FShowing)
+                    FShowing.clear(); // the user's own choice from now on
+                FolderChanged(QDir::toNativeSeparators(path));
             });
+    // The model reads folders in the background: the folder chosen is shown
+    // again as the folders on its way arrive, until it has arrived itself.
+    connect(FDirs, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        if (FShowing.isEmpty())
+            return;
+        ShowInTree();
+        if (QDir::cleanPath(path) == FShowing)
+            FShowing.clear();
+    });
 
-    QString start = QDir::cleanPath(QString::fromStdString(startFolder));
+    QString start = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(startFolder)));
     if (start.isEmpty() || !QDir(start).exists())
         start = QDir::currentPath();
     SetFolder(QDir::toNativeSeparators(start));
@@ -158,13 +172,22 @@ TCnvFilesDlg::~TCnvFilesDlg() { WriteReport(); }
 
 void TCnvFilesDlg::SetFolder(const QString& folder)
 {
-    const QModelIndex index = FDirs->index(QDir::fromNativeSeparators(folder));
-    if (index.isValid()) {
-        DirList->setCurrentIndex(index); // reports the change
-        DirList->scrollTo(index);
-        DirList->expand(index);
-    }
+    FShowing = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    ShowInTree();
     FolderChanged(folder); // choosing the same folder again also returns to searching
+}
+
+void TCnvFilesDlg::ShowInTree()
+{
+    const QModelIndex index = FDirs->index(FShowing);
+    if (!index.isValid())
+        return;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+        DirList->expand(p);
+    if (DirList->currentIndex() != index)
+        DirList->setCurrentIndex(index); // reports the change
+    DirList->expand(index);
+    DirList->scrollTo(index);
 }
 
 void TCnvFilesDlg::FolderChanged(const QString& folder)
@@ -190,7 +213,7 @@ void TCnvFilesDlg::Search()
 {
     {
         TWaitCursor wait;
-        FSession.Search(QDir::toNativeSeparators(FFolder).toStdString());
+        FSession.Search(QFile::encodeName(QDir::toNativeSeparators(FFolder)).toStdString());
     }
     lbFileCnt->setText(S(FSession.FoundText()));
     lbFileCnt->show();
@@ -230,7 +253,7 @@ void TCnvFilesDlg::Convert()
 
 void TCnvFilesDlg::Progress(const std::string& file, int status)
 {
-    lbFileName->setText(QString::fromStdString(file));
+    lbFileName->setText(QFile::decodeName(QByteArray::fromStdString(file)));
     FSession.Count(file, status);
     lbNoCnv->setVisible(FSession.AlreadyRun >= 1);
     if (FSession.RedigitTotal >= 1)

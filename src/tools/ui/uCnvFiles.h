@@ -57,6 +57,7 @@ public:
 
 private:
     void FolderChanged(const QString& folder);
+    void ShowInTree();
     void ConvertClick();
     void Search();
     void Convert();
@@ -67,6 +68,7 @@ private:
     QFileSystemModel* FDirs = nullptr;
     TCnvSession FSession;
     QString FFolder;
+    QString FShowing; // the folder being opened in the tree while the model reads its way there
     bool FSearchPhase = true;
     bool FConverting = false;
 };

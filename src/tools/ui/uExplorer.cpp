@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QPainter>
 #include <QScreen>
+#include <QFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolButton>
@@ -150,6 +151,7 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setChildrenCollapsible(false);
+    connect(FSplitter, &QSplitter::splitterMoved, this, &TExplorer::KeepLowerHeight);
 
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(true);
@@ -294,6 +296,22 @@ int TExplorer::LowerHeight() const
     return FSplitter->property("rsLower").toInt();
 }
 
+// The splitter's sizes mean nothing once the window is hidden, and closing
+// hides it before its settings are written: keep the height the user left
+// (called only once the window has been laid out).
+void TExplorer::KeepLowerHeight()
+{
+    const QList<int> sizes = FSplitter->sizes();
+    if (sizes.size() == 2 && sizes[1] > 0)
+        FSplitter->setProperty("rsLower", sizes[1]);
+}
+
+void TExplorer::hideEvent(QHideEvent* e)
+{
+    KeepLowerHeight();
+    QWidget::hideEvent(e);
+}
+
 void TExplorer::SetLowerHeight(int h)
 {
     h = std::max(h, 60);
@@ -369,7 +387,8 @@ void TExplorer::ScanFolder(const QString& folder)
     qApp->installEventFilter(this);
     std::vector<TExplorerRow> rows;
     try {
-        rows = rs::ScanFolder(folder.toStdString(), [this](int read, const std::string&) {
+        // Native bytes, as every path of the program (the system code page on Windows).
+        rows = rs::ScanFolder(QFile::encodeName(folder).toStdString(), [this](int read, const std::string&) {
             if (read % kScanChunk == 0) {
                 lbFileCnt->setText(U("Lendo arquivos: %1 (Esc interrompe)").arg(read));
                 if (OnScanProgress)

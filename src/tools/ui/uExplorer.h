@@ -99,8 +99,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
+    void KeepLowerHeight();
     void LoadSettings();
     void SaveSettings();
     void BrowseFolder();

@@ -93,6 +93,22 @@ private slots:
         QApplication::processEvents();
     }
 
+    // The first panel names the grid's current row, also when a reload (not a click) made it current.
+    void firstPanelShowsTheGridsCurrentRow()
+    {
+        FWin = Chart({{7.0, 0}, {9.0, 1.5}, {10.0, 2.5}, {11.0, 3.0}});
+        TResultFrm* r = ResultFrm();
+        FWin->Doc().Curve().SelectIndex(3);
+        QCOMPARE(r->PanelText(0), U("4"));
+        // The grid's rows shrink under its current row (not a move of the user's).
+        FWin->Doc().Curve().UndoLast();
+        r->Reload();
+        QCOMPARE(r->Grid()->Row(), 3);
+        QCOMPARE(r->PanelText(0), U("3"));
+        FWin->Doc().Curve().SelectIndex(1);
+        QCOMPARE(r->PanelText(0), U("2"));
+    }
+
     void cellsPanelsAndCopiedText()
     {
         FWin = Chart({{7.0, 0}, {9.0, 9.8}});

@@ -6,11 +6,14 @@
 #include "common/ui/FolderBrowser.h"
 #include "common/ui/MessageService.h"
 #include "common/ui/PlatformServices.h"
+#include "common/ui/QtTranslations.h"
 #include "common/ui/RainScribeApp.h"
 #include "common/ui/UiHelpers.h"
 #include "ui_support/FakeServicesScope.h"
 
 #include <QAction>
+#include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -83,6 +86,7 @@ private slots:
     void openDialogRequestBecomesTheDialogsSettings();
     void filtersInPairsBecomeQtFilters();
     void accessorsRouteToInstalledFakesAndBack();
+    void qtDialogsAndButtonsSpeakPortuguese(); // last: the translation stays installed
 };
 
 void TestServices::scriptedAnswersComeInOrderAndEveryBoxIsRecorded()
@@ -418,6 +422,26 @@ void TestServices::accessorsRouteToInstalledFakesAndBack()
     // The real clock is monotonic.
     const qint64 a = TickCount();
     QVERIFY(TickCount() >= a);
+}
+
+// The platform's own dialogs and the standard buttons, in the texts the operator reads.
+void TestServices::qtDialogsAndButtonsSpeakPortuguese()
+{
+    QVERIFY2(InstallQtTranslations(*qApp), qPrintable(QtTranslationFolders()));
+    QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Save |
+                         QDialogButtonBox::Yes | QDialogButtonBox::No);
+    QStringList buttons;
+    for (auto b : {QDialogButtonBox::Cancel, QDialogButtonBox::Save, QDialogButtonBox::Yes, QDialogButtonBox::No})
+        buttons << box.button(b)->text();
+    QCOMPARE(buttons.join(QLatin1Char('|')), QString::fromUtf8("Cancelar|Salvar|&Sim|&Não"));
+
+    QFileDialog files;
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QCOMPARE(files.labelText(QFileDialog::FileType), QString::fromUtf8("Arquivos do tipo:"));
+    QCOMPARE(files.labelText(QFileDialog::Reject), QString::fromUtf8("Cancelar"));
+    QColorDialog colours;
+    colours.setOption(QColorDialog::DontUseNativeDialog);
+    QCOMPARE(colours.windowTitle(), QString::fromUtf8("Selecionar cor"));
 }
 
 // The tests run inside the program's own application object, so its notify is exercised.

@@ -166,6 +166,22 @@ private slots:
 
     void theSupportWindowOpensTheMailProgram()
     {
+        const QString file = FDir.path() + QStringLiteral("/Suporte.txt");
+        QFile::remove(file);
+        {
+            // No address set by the installation: said so, and nothing to click.
+            TSupportDlg dlg;
+            QCOMPARE(dlg.lbClick->text(), QStringLiteral("Nenhum endereço de suporte foi definido nesta instalação."));
+            QVERIFY(dlg.lbMail->isHidden());
+            QVERIFY(dlg.meText->toPlainText().endsWith(QStringLiteral("\n\n        Equipe de Desenvolvimento do Rain Scribe")));
+            QVERIFY(!dlg.meText->toPlainText().contains(QStringLiteral("indicado abaixo")));
+            dlg.lbMailClick();
+            QCOMPARE(FUrls.Opened().size(), 0);
+        }
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("; contato desta instala\xE7\xE3o\r\nsuporte@hidro.example.org\r\nDivis\xE3o de Hidrometria\r\nCaixa Postal 10\r\n");
+        f.close();
         TSupportDlg dlg;
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Suporte Técnico"));
         QCOMPARE(dlg.size(), QSize(592, 423));
@@ -173,7 +189,10 @@ private slots:
         const QString text = dlg.meText->toPlainText();
         QVERIFY(text.startsWith(QStringLiteral("        Todo software pode apresentar, em maior ou menor grau,")));
         QVERIFY(text.contains(QStringLiteral("        Desde já, contamos com a sua valiosa contribuição.")));
-        QCOMPARE(dlg.lbMail->text(), QString::fromLatin1(kSupportAddress));
+        QVERIFY(text.contains(QStringLiteral("para o endereço de suporte indicado abaixo, descrevendo")));
+        QVERIFY(text.endsWith(QStringLiteral("\n\n        Divisão de Hidrometria\n        Caixa Postal 10")));
+        QCOMPARE(dlg.lbClick->text(), QStringLiteral("Clique no endereço:"));
+        QCOMPARE(dlg.lbMail->text(), QStringLiteral("suporte@hidro.example.org"));
         QCOMPARE(dlg.btClose->text(), QStringLiteral("&Fechar"));
         QVERIFY(dlg.btClose->isDefault());
         dlg.show();
@@ -182,9 +201,10 @@ private slots:
         FUrls.SetResult(false); // no mail program: nothing from this program
         QTest::mouseClick(dlg.lbMail, Qt::LeftButton);
         QCOMPARE(FUrls.Opened().size(), 1);
-        QCOMPARE(FUrls.Opened()[0].toString(), QStringLiteral("mailto:") + QString::fromLatin1(kSupportAddress));
+        QCOMPARE(FUrls.Opened()[0].toString(), QStringLiteral("mailto:suporte@hidro.example.org"));
         QCOMPARE(FBoxes.Count(), 0);
         QVERIFY(dlg.isVisible());
+        QFile::remove(file);
     }
 };
 

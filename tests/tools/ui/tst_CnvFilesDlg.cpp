@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QFileSystemModel>
+#include <QTreeView>
 #include <QtTest>
 
 #include <filesystem>
@@ -105,6 +107,22 @@ private slots:
         QCOMPARE(d.Folder(), QDir::toNativeSeparators(FTmp.path()));
         for (QLabel* l : {d.lbFileCnt, d.lbRedigit, d.lbNoCnv, d.lbErrors, d.lbFileName})
             QVERIFY(l->isHidden());
+    }
+
+    // The tree opens at the start folder, every folder above it expanded, once the model has read them.
+    void treeOpensAtTheStartFolder()
+    {
+        const QString start = FTmp.path() + QStringLiteral("/deep/er");
+        QVERIFY(QDir().mkpath(start));
+        TCnvFilesDlg d(start.toStdString(), FTmp.filePath(QStringLiteral("r.txt")).toStdString());
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        auto* model = qobject_cast<QFileSystemModel*>(d.DirList->model());
+        QTRY_COMPARE(model->filePath(d.DirList->currentIndex()), start);
+        for (QModelIndex i = d.DirList->currentIndex().parent(); i.isValid(); i = i.parent())
+            QTRY_VERIFY2(d.DirList->isExpanded(i), qPrintable(model->filePath(i)));
+        QTRY_VERIFY(d.DirList->viewport()->rect().intersects(d.DirList->visualRect(d.DirList->currentIndex())));
+        QCOMPARE(d.Folder(), QDir::toNativeSeparators(start));
     }
 
     void twoConversionsAndTheReport()

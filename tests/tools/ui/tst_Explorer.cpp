@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSplitter>
 #include <QToolButton>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -300,6 +301,23 @@ private slots:
         ini.WriteString(ini::kSecExplorer, ini::kKeyBounds, "1 2 3");
         TExplorer w(FIni, {});
         QCOMPARE(w.size(), QSize(TExplorer::kDesignWidth, TExplorer::kDesignHeight));
+    }
+
+    // Closing hides the window before its settings are written: the height set by the user is kept.
+    void lowerHeightSurvivesClosing()
+    {
+        TIniFile(FIni).WriteInteger(ini::kSecExplorer, ini::kKeyLowerHeight, 150);
+        QPointer<TExplorer> w = new TExplorer(FIni, {});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        auto* splitter = w->findChild<QSplitter*>();
+        const QList<int> sizes = splitter->sizes();
+        splitter->setSizes({sizes[0] + sizes[1] - 210, 210});
+        QCOMPARE(w->LowerHeight(), 210);
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!w);
+        QCOMPARE(TIniFile(FIni).ReadInteger(ini::kSecExplorer, ini::kKeyLowerHeight, 0), 210);
     }
 
     void escStopsALongScan()
