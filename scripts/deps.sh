@@ -3,6 +3,7 @@
 set -euo pipefail
 pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev libjpeg-dev
+      libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
       libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
       clang libclang-rt-14-dev
       xvfb xauth xdotool imagemagick fonts-liberation fonts-dejavu-core)
