@@ -226,7 +226,8 @@ void DrawPen(const TSynthChart& c, const TPainter& pt, cv::Mat& ink)
             continue;
         }
         const int steps = std::max(1, int(std::ceil(std::max((b.T - a.T) * 30.0, std::abs(b.P - a.P) / 0.05))));
-        for (int s = (i == 0 ? 0 : 1); s <= steps; ++s) {
+        // A run starts at the segment's first point; later segments share it with the one before.
+        for (int s = runs.back().empty() ? 0 : 1; s <= steps; ++s) {
             const double f = double(s) / steps;
             const double t = a.T + (b.T - a.T) * f, p = a.P + (b.P - a.P) * f;
             if (InAny(c.InkBreaks, t)) {
@@ -323,7 +324,8 @@ void DrawStamp(const TSynthChart& c, const TPainter& pt, cv::Mat& stamp, TRandom
                              cv::Scalar(255), std::max(1, int(0.4 * s)), cv::LINE_AA);
                  // A rubber stamp inks unevenly.
                  cv::Mat uneven(m.size(), CV_8U);
-                 cv::randu(uneven, 140, 256);
+                 cv::RNG rng(r.Bits());
+                 rng.fill(uneven, cv::RNG::UNIFORM, 140, 256);
                  cv::GaussianBlur(uneven, uneven, cv::Size(0, 0), std::max(0.5, 0.3 * s));
                  cv::multiply(m, uneven, m, 1.0 / 255.0);
              });

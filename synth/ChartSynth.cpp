@@ -302,6 +302,8 @@ void MarkControls(TSynthChart& c, TRandom& r)
         }
 }
 
+TSynthChart MakeTruth(const TSynthOptions& options, cv::Size& size);
+
 } // namespace
 
 const char* Name(TGridColour c)
@@ -403,9 +405,36 @@ cv::Point2d TSynthChart::ImagePos(double t, double p) const
     return {m(0, 0) * q.x + m(0, 1) * q.y + m(0, 2), m(1, 0) * q.x + m(1, 1) * q.y + m(1, 2)};
 }
 
+cv::Point2d TSynthChart::ChartAt(cv::Point2d image) const
+{
+    const cv::Matx23d& m = PaperToImage;
+    const double det = m(0, 0) * m(1, 1) - m(0, 1) * m(1, 0);
+    const double dx = image.x - m(0, 2), dy = image.y - m(1, 2);
+    const double x = (m(1, 1) * dx - m(0, 1) * dy) / det, y = (-m(1, 0) * dx + m(0, 0) * dy) / det;
+    const double p = 10.0 - (y - TPaperLayout::kTop) / TPaperLayout::kReadingMm;
+    return {Options.Hour + (x - TPaperLayout::kLeft) / TPaperLayout::kHourMm - ArcShift(p, Options.Curved), p};
+}
+
 TSynthChart Generate(const TSynthOptions& options)
 {
     const auto started = std::chrono::steady_clock::now();
+    cv::Size size;
+    TSynthChart c = MakeTruth(options, size);
+    RenderChart(c, size);
+    c.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    return c;
+}
+
+TSynthChart GenerateTruth(const TSynthOptions& options)
+{
+    cv::Size size;
+    return MakeTruth(options, size);
+}
+
+namespace {
+// Everything but the image: the pen, the record's gaps, the transform, the control points.
+TSynthChart MakeTruth(const TSynthOptions& options, cv::Size& size)
+{
     if (options.Hour < 7 || options.Hour > 9 || !(options.Dpi >= 50 && options.Dpi <= 1200))
         throw std::invalid_argument("hour must be 7, 8 or 9 and dpi between 50 and 1200");
     TSynthChart c;
@@ -417,7 +446,6 @@ TSynthChart Generate(const TSynthOptions& options)
     ChooseInkBreaks(c, options.ShortGaps, pen);
 
     TRandom controls(options.Seed, kStreamControls);
-    cv::Size size;
     c.PaperToImage = MakeTransform(options, size, controls);
     MarkControls(c, controls);
 
@@ -426,11 +454,9 @@ TSynthChart Generate(const TSynthOptions& options)
     c.Siphons = total.Peaks;
     c.Failures = total.Failures;
     c.Sum = total.Sum;
-
-    RenderChart(c, size);
-    c.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return c;
 }
+} // namespace
 
 TRunningTotal RunningTotal(const std::vector<TPenPoint>& points, const std::vector<double>& times)
 {

@@ -117,9 +117,13 @@ struct TSynthChart
 
     cv::Point2d PaperPos(double t, double p) const;
     cv::Point2d ImagePos(double t, double p) const;
+    // The chart values (time, reading) at an image position: ImagePos inverted.
+    cv::Point2d ChartAt(cv::Point2d image) const;
 };
 
 TSynthChart Generate(const TSynthOptions& options);
+// The same chart's truth (pen, transform, control points) without drawing the image.
+TSynthChart GenerateTruth(const TSynthOptions& options);
 
 // Writes the image by the file's extension (.png, .jpg/.jpeg, .tif/.tiff) with
 // its resolution in the file; a 1-bit chart as a bilevel PNG. backPage adds a
