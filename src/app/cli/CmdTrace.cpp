@@ -7,6 +7,7 @@
 // 5 no trace found. Nothing is written unless the trace succeeds.
 
 #include "CliCommand.h"
+#include "TraceAutoScale.h"
 
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
@@ -46,11 +47,14 @@ struct TOptions
     bool Curved = false;
     int Page = 1;
     std::vector<TControl> Controls;
+    bool AutoScale = false; // control points found on the printed grid
+    std::string Model;
 };
 
 const char* const kUsage =
     "Uso: rainscribe-cli trace IMAGEM -o SAIDA.pvd --station CODIGO --date DD/MM/AAAA [--hour 7|8|9] [--curved]\n"
-    "       --control X,Y,T,P [--control X,Y,T,P ...] [--name NOME] [--page N] [--overlay FIGURA.png]";
+    "       (--control X,Y,T,P [--control X,Y,T,P ...] | --auto-scale [--model NOME]) [--name NOME] [--page N]\n"
+    "       [--overlay FIGURA.png]";
 
 bool ParseControl(const std::string& text, TControl& c)
 {
@@ -114,6 +118,11 @@ std::string ParseArgs(const TArgs& args, TOptions& o)
             // What the stages saw, as pictures in a folder: for finding out why a chart went wrong.
             if (!value(o.Stages))
                 return "Falta a pasta depois de --stages.";
+        } else if (a == "--auto-scale") {
+            o.AutoScale = true;
+        } else if (a == "--model") {
+            if (!value(o.Model))
+                return "Falta o nome do modelo depois de --model.";
         } else if (a == "--control") {
             TControl c;
             if (!value(v) || !ParseControl(v, c))
@@ -135,8 +144,12 @@ std::string ParseArgs(const TArgs& args, TOptions& o)
         return "Falta o c\xC3\xB3" "digo da esta\xC3\xA7\xC3\xA3o (--station).";
     if (!haveDate)
         return "Falta a data (--date DD/MM/AAAA).";
+    if (o.AutoScale && !o.Controls.empty())
+        return "Use --control ou --auto-scale, n\xC3\xA3o os dois.";
+    if (!o.AutoScale && !o.Model.empty())
+        return "--model s\xC3\xB3 vale com --auto-scale.";
     const std::size_t need = o.Curved ? 7 : 5;
-    if (o.Controls.size() < need)
+    if (!o.AutoScale && o.Controls.size() < need)
         return Format("S\xC3\xA3o necess\xC3\xA1rios pelo menos %zu pontos de controle num gr\xC3\xA1" "fico %s.", need,
                       o.Curved ? "curvo" : "reto");
     if (o.Controls.size() > std::size_t(TScale::kMaxPoints))
@@ -185,6 +198,31 @@ int RunTrace(const TArgs& args)
         frame = {res.DpiX, res.DpiY, scan.Image.rows};
     else
         frame = {kDefaultDpi, kDefaultDpi, scan.Image.rows};
+
+    trace::TGridResult grid;
+    if (o.AutoScale) {
+        trace::TChartModel model;
+        std::string bad;
+        if (!ChooseChartModel(o.Model, o.Hour, o.Curved, model, bad))
+            return Fail(kExitArgs, bad);
+        if (!o.Model.empty()) {
+            if (model.Hour < 7 || model.Hour > 9)
+                return Fail(kExitArgs, "A hora de coloca\xC3\xA7\xC3\xA3o do modelo deve ser 7, 8 ou 9.");
+            o.Hour = model.Hour;
+            o.Curved = model.Curved;
+        }
+        grid = AutoScale(scan.Image, model);
+        if (!grid.Found) {
+            json j;
+            j["error"] = "grid";
+            j["reason"] = Cp1252ToUtf8(grid.Error);
+            j["registration_seconds"] = std::round(grid.Seconds * 1000) / 1000;
+            WriteOut(j.dump() + "\n");
+            return Fail(kExitScale, Cp1252ToUtf8(grid.Error));
+        }
+        for (const trace::TGridControl& c : grid.Controls)
+            o.Controls.push_back({c.X, c.Y, c.T, c.P});
+    }
 
     TRChart chart;
     TRChartInfo info;
@@ -260,6 +298,17 @@ int RunTrace(const TArgs& args)
     j["sum"] = std::round(curve.Sum * 1000) / 1000;
     j["confidence"] = std::round(result.Confidence * 1000) / 1000;
     j["ink"] = Cp1252ToUtf8(result.Ink.Name);
+    if (o.AutoScale) {
+        j["controls"] = json::array();
+        for (const TControl& c : o.Controls)
+            j["controls"].push_back({{"x", std::round(c.X * 1000) / 1000}, {"y", std::round(c.Y * 1000) / 1000},
+                                     {"t", c.T}, {"p", c.P}});
+        TResiduals worst;
+        scale.MaxResiduals(worst);
+        j["residuals"] = {{"time_min", std::round(worst.Time * 60 * 1000) / 1000},
+                          {"prec_mm", std::round(worst.Prec * 10000) / 10000}};
+        j["registration_seconds"] = std::round(grid.Seconds * 1000) / 1000;
+    }
     j["unsure"] = json::array();
     for (const trace::TUnsure& u : result.Unsure)
         j["unsure"].push_back({{"start", std::round(u.Start * 1e4) / 1e4},
