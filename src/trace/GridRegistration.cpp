@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <functional>
 
@@ -130,6 +132,8 @@ TComb EvalComb(const std::vector<double>& v, double first, double pitch, int n, 
     c.First = first;
     c.Pitch = pitch;
     const double off = 0.5 / divisions * pitch;
+    if (first - off < 1 || first + n * pitch + off > double(v.size()) - 2)
+        return c; // the picture's edge is no printed line
     double lines = 0, weakest = 1e300;
     for (int i = 0; i <= n; ++i) {
         const double x = first + i * pitch;
@@ -138,7 +142,9 @@ TComb EvalComb(const std::vector<double>& v, double first, double pitch, int n, 
         lines += contrast;
         weakest = std::min(weakest, contrast);
     }
-    const auto outside = [&](double x) { return At(v, x) - 0.5 * (At(v, x - off) + At(v, x + off)); };
+    const auto outside = [&](double x) {
+        return x - off < 0 || x + off > double(v.size()) - 1 ? 0.0 : At(v, x) - 0.5 * (At(v, x - off) + At(v, x + off));
+    };
     c.LineContrast = lines / (n + 1);
     c.WeakestLine = weakest;
     c.Outside = std::max(outside(first - pitch), outside(first + (n + 1) * pitch));
@@ -431,6 +437,10 @@ TGridResult RegisterGrid(const cv::Mat& scan, const TChartModel& model)
     if (hr.Outside > 0.5 * hr.LineContrast)
         return fail("h\xE1 linhas de hora impressas al\xE9m das do modelo (gr\xE1" "fico de outro modelo?).");
     RefineComb(colProf, hr, nH);
+    if (std::getenv("RS_GRID_DEBUG"))
+        std::fprintf(stderr, "angle %.3f f %.3f mm first %.2f pitch %.3f c %.2f w %.2f o %.2f | hr first %.2f pitch %.3f c %.2f w %.2f o %.2f\n",
+                     res.AngleDeg, f, mm.First, mm.Pitch, mm.LineContrast, mm.WeakestLine, mm.Outside, hr.First, hr.Pitch,
+                     hr.LineContrast, hr.WeakestLine, hr.Outside);
 
     // The coarse grid: chart value -> full-resolution pixel.
     const auto coarse = [&](double t, double p) {
@@ -605,6 +615,34 @@ TGridResult RegisterGrid(const cv::Mat& scan, const TChartModel& model)
     }
     res.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return res;
+}
+
+} // namespace rs::trace
+
+namespace rs::trace {
+
+void DrawGrid(cv::Mat& picture, const TGridResult& grid)
+{
+    if (!grid.Found || picture.empty())
+        return;
+    const TChartModel& m = grid.Model;
+    const int shift = 4; // sub-pixel drawing
+    const auto pt = [&](double t, double p) {
+        const cv::Point2d q = grid.Pixel(t, p) - cv::Point2d(0.5, 0.5);
+        return cv::Point(int(std::lround(q.x * (1 << shift))), int(std::lround(q.y * (1 << shift))));
+    };
+    const cv::Scalar colour(40, 40, 230);
+    const int width = std::max(1, int(std::lround(picture.rows / 600.0)));
+    for (int h = 0; h <= m.Hours; ++h) {
+        std::vector<cv::Point> line;
+        for (int i = 0; i <= 20; ++i)
+            line.push_back(pt(m.Hour + h, m.MinMm + (m.MaxMm - m.MinMm) * i / 20.0));
+        cv::polylines(picture, line, false, colour, width, cv::LINE_AA, shift);
+    }
+    for (int i = 0; i <= m.MmSpans(); ++i)
+        cv::line(picture, pt(m.Hour, m.MinMm + i), pt(m.Hour + m.Hours, m.MinMm + i), colour, width, cv::LINE_AA, shift);
+    for (const TGridControl& c : grid.Controls)
+        cv::circle(picture, pt(c.T, c.P), 6 * width << shift, cv::Scalar(0, 160, 255), width + 1, cv::LINE_AA, shift);
 }
 
 } // namespace rs::trace

@@ -59,3 +59,9 @@ bool SnapToGrid(const TGridResult& grid, double x, double y, double radius, TGri
 double ArcShift(double p, bool curved);
 
 } // namespace rs::trace
+
+namespace rs::trace {
+// The grid found drawn over a picture of the scan (BGR, same size): every hour line and mm
+// line of the model as the registration placed them, the control points ringed.
+void DrawGrid(cv::Mat& picture, const TGridResult& grid);
+} // namespace rs::trace

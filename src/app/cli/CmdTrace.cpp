@@ -281,7 +281,9 @@ int RunTrace(const TArgs& args)
 
     std::vector<uchar> png;
     if (!o.Overlay.empty()) {
-        const cv::Mat pic = trace::DrawOverlay(scan.Image, frame, scale, result);
+        cv::Mat pic = trace::DrawOverlay(scan.Image, frame, scale, result);
+        if (o.AutoScale)
+            trace::DrawGrid(pic, grid);
         if (!cv::imencode(".png", pic, png))
             return Fail(1, "N\xC3\xA3o foi poss\xC3\xADvel gerar a figura do tra\xC3\xA7" "ado.");
     }
