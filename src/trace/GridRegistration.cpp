@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <functional>
 
@@ -437,10 +435,6 @@ TGridResult RegisterGrid(const cv::Mat& scan, const TChartModel& model)
     if (hr.Outside > 0.5 * hr.LineContrast)
         return fail("h\xE1 linhas de hora impressas al\xE9m das do modelo (gr\xE1" "fico de outro modelo?).");
     RefineComb(colProf, hr, nH);
-    if (std::getenv("RS_GRID_DEBUG"))
-        std::fprintf(stderr, "angle %.3f f %.3f mm first %.2f pitch %.3f c %.2f w %.2f o %.2f | hr first %.2f pitch %.3f c %.2f w %.2f o %.2f\n",
-                     res.AngleDeg, f, mm.First, mm.Pitch, mm.LineContrast, mm.WeakestLine, mm.Outside, hr.First, hr.Pitch,
-                     hr.LineContrast, hr.WeakestLine, hr.Outside);
 
     // The coarse grid: chart value -> full-resolution pixel.
     const auto coarse = [&](double t, double p) {
