@@ -149,7 +149,10 @@ void TRChartFrm::mnDefScaleClick()
             SetShowCtrlPt(true);
         MsgPt()->Start();
         if (ScaleDlg()->AutoPlace()) {
-            const std::string why = TGridAssist::Instance().PlaceControlPoints(*FDoc);
+            std::string bad;
+            const std::string why = TGridAssist::Instance().PlaceControlPoints(*FDoc, &bad);
+            if (!bad.empty())
+                wnd::ShowWarning(QString::fromStdString(bad));
             if (!why.empty())
                 wnd::ShowWarning(QString::fromStdString(why) +
                                  QStringLiteral("\nMarque os pontos de controle na imagem."));

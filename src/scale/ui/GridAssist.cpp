@@ -1,6 +1,7 @@
 #include "scale/ui/GridAssist.h"
 
 #include "common/Utils.h"
+#include "common/uAppFiles.h"
 #include "document/uRChart.h"
 #include "scale/uScale.h"
 #include "tablet/ui/TabletSurface.h"
@@ -52,9 +53,24 @@ const trace::TGridResult& TGridAssist::Register(const trace::TChartModel& model)
     return FGrid;
 }
 
-std::string TGridAssist::PlaceControlPoints(TRChart& doc)
+trace::TChartModel TGridAssist::ModelFor(int hour, bool curved, std::string* warning)
 {
-    const trace::TGridResult& g = Register(trace::DefaultChartModel(doc.Info.Hour, !doc.Info.Linear));
+    std::vector<std::string> errors;
+    const std::vector<trace::TChartModel> models = trace::LoadChartModels(ReadableAppFile(trace::kChartModelsFile), &errors);
+    if (warning) {
+        warning->clear();
+        for (const std::string& e : errors)
+            *warning += (warning->empty() ? "" : "\n") + Cp1252ToUtf8(e);
+    }
+    for (auto m = models.rbegin(); m != models.rend(); ++m)
+        if (m->Hour == hour && m->Curved == curved)
+            return *m;
+    return trace::DefaultChartModel(hour, curved);
+}
+
+std::string TGridAssist::PlaceControlPoints(TRChart& doc, std::string* warning)
+{
+    const trace::TGridResult& g = Register(ModelFor(doc.Info.Hour, !doc.Info.Linear, warning));
     if (!g.Found)
         return Cp1252ToUtf8(g.Error);
     const TTabletSurface* s = TTabletSurface::ScanSurface();
@@ -75,6 +91,9 @@ std::string TGridAssist::PlaceControlPoints(TRChart& doc)
 
 void TGridAssist::SetMarking(bool on, int hour, bool curved)
 {
+    if (on && !FMarking)
+        FModel = {}; // read the models again: the file may have changed since
+
     FMarking = on;
     FHour = hour;
     FCurved = curved;
@@ -84,7 +103,9 @@ std::optional<QPoint> TGridAssist::Snap(const TTabletSurface& surface, QPoint co
 {
     if (!FMarking || !surface.HasImage() || &surface != TTabletSurface::ScanSurface() || surface.Scale() <= 0)
         return std::nullopt;
-    const trace::TGridResult& g = Register(trace::DefaultChartModel(FHour, FCurved));
+    if (FModel.Name.empty() || FModel.Hour != FHour || FModel.Curved != FCurved)
+        FModel = ModelFor(FHour, FCurved);
+    const trace::TGridResult& g = Register(FModel);
     if (!g.Found)
         return std::nullopt;
     const double kx = surface.DpiX() / TTabletSurface::kCountsPerInch;
