@@ -7,6 +7,7 @@
 
 #include "document/uRChart.h"
 #include "scale/ui/GridAssist.h"
+#include "scale/ui/uScaleDlg.h"
 #include "scale/uScale.h"
 #include "tablet/ui/TabletBinding.h"
 #include "tablet/ui/TabletSurface.h"
@@ -14,13 +15,34 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <memory>
 
 using namespace rs;
 using namespace rs::test;
+
+namespace {
+
+void OnNextModal(std::function<void(QWidget*)> action, int tries = 200)
+{
+    QTimer::singleShot(5, [action, tries] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w && w->isVisible()) {
+            action(w);
+            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible())
+                d->reject();
+        } else if (tries > 0) {
+            OnNextModal(action, tries - 1);
+        }
+    });
+}
+
+} // namespace
 
 class TestGridAssist : public QObject
 {
@@ -70,6 +92,29 @@ class TestGridAssist : public QObject
     {
         TGridAssist::Instance().SetMarking(false);
         Vt.reset();
+    }
+
+    void theScaleDialogOffersAutomaticPointsWithAScan()
+    {
+        TRChart doc;
+        TScaleDlg* dlg = ScaleDlg();
+        OnNextModal([dlg](QWidget*) {
+            QVERIFY(dlg->rbCoordsAuto->isEnabled());
+            dlg->rbCoordsAuto->setChecked(true);
+            dlg->btOk->click();
+        });
+        QVERIFY(dlg->Execute(doc));
+        QVERIFY(dlg->AutoPlace());
+        QCOMPARE(int(doc.Scale().CoordMode), 1); // further points get typed coordinates
+        // Without a scan the choice is not offered.
+        Surface()->SetImage(QImage(), 0, 0);
+        OnNextModal([dlg](QWidget*) {
+            QVERIFY(!dlg->rbCoordsAuto->isEnabled());
+            QVERIFY(!dlg->rbCoordsAuto->isChecked());
+            dlg->btOk->click();
+        });
+        QVERIFY(dlg->Execute(doc));
+        QVERIFY(!dlg->AutoPlace());
     }
 
     void placesControlPointsAsIfMarkedByHand()
