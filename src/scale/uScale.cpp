@@ -99,6 +99,23 @@ double TScale::TimeAt(double x, double y) const
     return t - p * p * kArcCoefficient;
 }
 
+bool TScale::ValueToCounts(double t, double p, double& x, double& y) const
+{
+    // Both planes are linear in (x, y); the arc only shifts the time plane's value.
+    double u = t;
+    if (!IsLinear()) {
+        const double d = p - kArcCentre;
+        u += d * d * kArcCoefficient;
+    }
+    const double det = TimeA * PrecB - TimeB * PrecA;
+    if (det == 0 || !std::isfinite(det))
+        return false;
+    const double bu = u - TimeC, bp = p - PrecC;
+    x = (bu * PrecB - TimeB * bp) / det;
+    y = (TimeA * bp - bu * PrecA) / det;
+    return std::isfinite(x) && std::isfinite(y);
+}
+
 TPointValue TScale::PointValues(int i) const
 {
     const TDigPoint* p = Items(i);

@@ -65,6 +65,9 @@ public:
     bool HasEnoughPoints() const;
     double TimeAt(double x, double y) const;
     double PrecAt(double x, double y) const;
+    // The inverse of TimeAt/PrecAt: the tablet position (counts, not rounded) whose
+    // chart value is (t, p); false while the planes are singular.
+    bool ValueToCounts(double t, double p, double& x, double& y) const;
     TPointValue PointValues(int i) const;
     TPointValue PointResiduals(int i) const;
     bool MaxResiduals(TResiduals& r) const; // false without control points

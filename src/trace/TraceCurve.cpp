@@ -1,0 +1,258 @@
+// From the path to the program's curve points: record span, gaps and failures,
+// siphons, simplification, unsure stretches and confidence; and the whole pipeline.
+
+#include "trace/TraceEngine.h"
+
+#include "document/uRChart.h"
+#include "scale/uScale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rs::trace {
+namespace {
+
+// Douglas–Peucker on the readings of columns a..b: keeps a column where the
+// curve leaves the chord between its neighbours by more than tol mm.
+void Simplify(const std::vector<double>& p, int a, int b, double tol, std::vector<char>& keep)
+{
+    keep[std::size_t(a)] = keep[std::size_t(b)] = 1;
+    std::vector<std::pair<int, int>> stack{{a, b}};
+    while (!stack.empty()) {
+        auto [i, j] = stack.back();
+        stack.pop_back();
+        if (j - i < 2)
+            continue;
+        double worst = -1;
+        int at = -1;
+        for (int k = i + 1; k < j; ++k) {
+            const double chord = p[std::size_t(i)] + (p[std::size_t(j)] - p[std::size_t(i)]) * (k - i) / (j - i);
+            const double d = std::fabs(p[std::size_t(k)] - chord);
+            if (d > worst) {
+                worst = d;
+                at = k;
+            }
+        }
+        if (worst > tol) {
+            keep[std::size_t(at)] = 1;
+            stack.push_back({i, at});
+            stack.push_back({at, j});
+        }
+    }
+}
+
+struct TRun
+{
+    int First, Last; // columns, inclusive
+};
+
+std::vector<TRun> Runs(const std::vector<char>& on, int from, int to)
+{
+    std::vector<TRun> runs;
+    for (int c = from; c <= to; ++c) {
+        if (!on[std::size_t(c)])
+            continue;
+        int e = c;
+        while (e + 1 <= to && on[std::size_t(e + 1)])
+            ++e;
+        runs.push_back({c, e});
+        c = e;
+    }
+    return runs;
+}
+
+} // namespace
+
+const char* UnsureText(TUnsureKind kind)
+{
+    switch (kind) {
+    case TUnsureKind::WeakInk:
+        return "tinta fraca";
+    case TUnsureKind::Gap:
+        return "interrup\xE7\xE3o do tra\xE7o";
+    case TUnsureKind::Failure:
+        return "falha no registro";
+    case TUnsureKind::TwoLines:
+        return "duas linhas candidatas";
+    case TUnsureKind::DoubtfulDrop:
+        return "queda que talvez n\xE3o seja sif\xE3o";
+    }
+    return "";
+}
+
+void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm,
+               TTraceResult& out)
+{
+    const int C = int(path.Row.size());
+    const double colMin = prm.ColumnMinutes;
+    auto minutes = [&](int n) { return n * colMin; };
+    std::vector<char> inked(static_cast<std::size_t>(C));
+    for (int c = 0; c < C; ++c)
+        inked[std::size_t(c)] = path.Support[std::size_t(c)] >= prm.WeakInk;
+
+    // The record runs from the first to the last stretch of steady ink.
+    const int run = std::max(1, int(std::lround(prm.StartRunMinutes / colMin)));
+    int first = -1, last = -1;
+    for (const TRun& r : Runs(inked, 0, C - 1))
+        if (r.Last - r.First + 1 >= run) {
+            if (first < 0)
+                first = r.First;
+            last = r.Last;
+        }
+    if (first < 0 || last - first < run) {
+        out.Error = "Nenhum tra\xE7o de pena foi encontrado no gr\xE1" "fico.";
+        return;
+    }
+
+    std::vector<double> p(static_cast<std::size_t>(C));
+    for (int c = 0; c < C; ++c)
+        p[std::size_t(c)] = cs.Prec(path.Row[std::size_t(c)]);
+    std::vector<char> drop(std::size_t(C + 1), 0), failAfter(std::size_t(C), 0);
+    for (int c : path.DropBefore)
+        if (c > first && c <= last)
+            drop[std::size_t(c)] = 1;
+
+    // Gaps in the ink: bridged when short or flat, a failure otherwise.
+    std::vector<char> gap(static_cast<std::size_t>(C));
+    for (int c = first; c <= last; ++c)
+        gap[std::size_t(c)] = !inked[std::size_t(c)];
+    for (const TRun& g : Runs(gap, first, last)) {
+        const int a = g.First - 1, b = g.Last + 1; // inked columns around it
+        const double len = minutes(b - a - 1);
+        bool hasDrop = false;
+        for (int c = a + 1; c <= b; ++c)
+            hasDrop = hasDrop || drop[std::size_t(c)];
+        const double rise = p[std::size_t(b)] - p[std::size_t(a)];
+        if (len > prm.BridgeMinutes && !hasDrop && std::fabs(rise) > prm.FlatGapMm) {
+            failAfter[std::size_t(a)] = 1;
+            out.Unsure.push_back({cs.Time(a), cs.Time(b), TUnsureKind::Failure});
+            continue;
+        }
+        if (!hasDrop)
+            for (int c = a + 1; c < b; ++c)
+                p[std::size_t(c)] = p[std::size_t(a)] + rise * (c - a) / double(b - a);
+        if (len >= prm.UnsureGapMinutes && len <= prm.BridgeMinutes)
+            out.Unsure.push_back({cs.Time(a), cs.Time(b), TUnsureKind::Gap});
+    }
+
+    // Siphon drops should leave ink along their time line.
+    int doubtful = 0;
+    for (int c = first + 1; c <= last; ++c) {
+        if (!drop[std::size_t(c)])
+            continue;
+        const double hi = cs.Row(p[std::size_t(c - 1)]), lo = cs.Row(p[std::size_t(c)]);
+        const int r0 = int(std::ceil(hi + (lo - hi) * 0.15)), r1 = int(std::floor(lo - (lo - hi) * 0.15));
+        int n = 0, on = 0;
+        for (int r = std::max(0, r0); r <= std::min(score.rows - 1, r1); ++r, ++n) {
+            float v = 0;
+            for (int k = std::max(0, c - 2); k <= std::min(C - 1, c + 1); ++k)
+                v = std::max(v, score.at<float>(r, k));
+            on += v >= prm.WeakInk;
+        }
+        if (n > 0 && double(on) / n < prm.DropInkShare) {
+            ++doubtful;
+            out.Unsure.push_back({cs.Time(c - 1), cs.Time(c), TUnsureKind::DoubtfulDrop});
+        }
+    }
+
+    // A second line as strong as the chosen one, well away from it, for a long stretch.
+    const int away = int(std::lround(prm.AmbiguousAwayMm / cs.Dp));
+    std::vector<char> amb(std::size_t(C), 0);
+    for (int c = first; c <= last; ++c) {
+        const int rc = int(std::lround(path.Row[std::size_t(c)]));
+        float other = 0;
+        for (int r = 0; r < score.rows; ++r)
+            if (std::abs(r - rc) > away)
+                other = std::max(other, score.at<float>(r, c));
+        amb[std::size_t(c)] =
+            other >= prm.AmbiguousRatio * std::max<float>(path.Support[std::size_t(c)], float(prm.WeakInk) * 2);
+    }
+    int ambCols = 0;
+    for (const TRun& a : Runs(amb, first, last))
+        if (minutes(a.Last - a.First + 1) >= prm.AmbiguousMinutes) {
+            ambCols += a.Last - a.First + 1;
+            out.Unsure.push_back({cs.Time(a.First), cs.Time(a.Last), TUnsureKind::TwoLines});
+        }
+
+    // The points: each stretch between siphons and failures keeps its bends.
+    std::vector<char> keep(std::size_t(C), 0);
+    int segStart = first;
+    for (int c = first + 1; c <= last + 1; ++c) {
+        const bool end = c > last || drop[std::size_t(c)] || failAfter[std::size_t(c - 1)];
+        if (!end)
+            continue;
+        Simplify(p, segStart, c - 1, prm.SimplifyMm, keep);
+        if (c <= last && failAfter[std::size_t(c - 1)]) {
+            // The record resumes at the next inked column.
+            int n = c;
+            while (n <= last && !inked[std::size_t(n)])
+                ++n;
+            c = n;
+        }
+        segStart = c;
+    }
+    for (int c = first; c <= last; ++c) {
+        if (!keep[std::size_t(c)])
+            continue;
+        const bool peak = c < last && drop[std::size_t(c + 1)];
+        out.Points.push_back({cs.Time(c), p[std::size_t(c)], peak ? 1 : failAfter[std::size_t(c)] ? 2 : 0});
+        if (peak) {
+            // As the overflow command makes it: the return 0.001 h after the peak.
+            out.Points.push_back({cs.Time(c) + 0.001, p[std::size_t(c + 1)], 0});
+            ++out.Siphons;
+        }
+        out.Failures += failAfter[std::size_t(c)] ? 1 : 0;
+    }
+
+    // Confidence: how much of the record has ink under it, how strong, how unambiguous.
+    const int n = last - first + 1;
+    int covered = 0;
+    double strength = 0;
+    for (int c = first; c <= last; ++c)
+        if (inked[std::size_t(c)]) {
+            ++covered;
+            strength += std::min(1.f, path.Support[std::size_t(c)]);
+        }
+    strength = covered ? strength / covered : 0;
+    double conf = double(covered) / n * (0.4 + 0.6 * strength) * (1.0 - double(ambCols) / n);
+    conf *= std::pow(0.8, doubtful) * std::pow(0.85, out.Failures);
+    conf *= std::clamp(cs.Inside, 0.0, 1.0);
+    out.Confidence = std::clamp(conf, 0.0, 1.0);
+    std::sort(out.Unsure.begin(), out.Unsure.end(),
+              [](const TUnsure& x, const TUnsure& y) { return x.Start < y.Start; });
+}
+
+TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale& scale, int startHour,
+                   const TTraceParams& prm)
+{
+    TTraceResult out;
+    if (!scale.Valid || scanBgr.empty() || scanBgr.type() != CV_8UC3) {
+        out.Error = "A escala do gr\xE1" "fico n\xE3o est\xE1 definida.";
+        return out;
+    }
+    out.Space = MakeChartSpace(scale, startHour, frame, scanBgr.size(), prm);
+    // The control points must have been marked on this scan: most of the chart lies on it.
+    if (out.Space.Inside < 0.6) {
+        out.Error = "A escala n\xE3o corresponde \xE0 imagem: a maior parte do gr\xE1" "fico fica fora dela.";
+        return out;
+    }
+    out.Rectified = Rectify(scanBgr, out.Space);
+    out.Ink = FindInk(out.Rectified);
+    out.Score = ScoreInk(out.Rectified, out.Ink, prm);
+    out.Path = FindPath(out.Score, out.Space, prm);
+    MakeCurve(out.Path, out.Score, out.Space, prm, out);
+    return out;
+}
+
+void FillCurve(TRChart& chart, const TTraceResult& result)
+{
+    TCurve& curve = chart.Curve();
+    curve.Clear();
+    for (const TTracePoint& tp : result.Points)
+        if (curve.AddPoint(tp.Time, tp.Prec, true))
+            curve.Last()->SetMark(tp.Mark);
+    curve.Recalc();
+    curve.SetModified(true);
+}
+
+} // namespace rs::trace

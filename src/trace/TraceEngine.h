@@ -1,0 +1,120 @@
+#pragma once
+// The automatic trace: from a scanned chart and a concluded scale whose control
+// points were marked on that scan, the pen curve as the program's own curve
+// points. A pipeline of small stages, each usable alone:
+//
+//   ChartSpace  the chart's time × reading grid and where each cell lies on the scan
+//   Rectify     the scan resampled into chart space (time lines vertical, mm lines horizontal)
+//   FindInk     the pen's colour, found on the chart itself
+//   ScoreInk    each cell's likeness to pen ink against paper and printed grid (0..1)
+//   FindPath    the cheapest reading per column: the float only rises, but for
+//               small declines and a siphon drop from near the top to near zero
+//   Curve       siphons, gaps and failures, simplification, unsure stretches, confidence
+//
+// Trace() runs them all; its result keeps what each stage saw for debugging and the overlay.
+
+#include "trace/TraceParams.h"
+
+#include <opencv2/core.hpp>
+
+#include <string>
+#include <vector>
+
+namespace rs {
+class TScale;
+class TRChart;
+}
+
+namespace rs::trace {
+
+// How the scan's pixels relate to the scale's tablet counts: the virtual tablet's frame
+// (1000 counts per inch, y upwards from the bottom of the picture).
+struct TScanFrame
+{
+    double DpiX = 300, DpiY = 300;
+    int Height = 0; // pixels
+    double AreaHeight() const;
+    double CountsX(double px) const { return px * 1000.0 / DpiX; }
+    double CountsY(double py) const { return AreaHeight() - py * 1000.0 / DpiY; }
+    double PixelX(double x) const { return x * DpiX / 1000.0; }
+    double PixelY(double y) const { return (AreaHeight() - y) * DpiY / 1000.0; }
+};
+
+// Chart space: column c is time T0 + c·dt (hours), row r is reading P0 − r·dp (mm, top row highest).
+struct TChartSpace
+{
+    double T0 = 0, Dt = 0, P0 = 0, Dp = 0;
+    int Cols = 0, Rows = 0;
+    cv::Mat MapX, MapY; // CV_32F scan pixel of each cell
+    double Inside = 0;  // share of the chart's 0..10 mm area that lies on the scan
+    double Time(double c) const { return T0 + c * Dt; }
+    double Prec(double r) const { return P0 - r * Dp; }
+    double Row(double p) const { return (P0 - p) / Dp; }
+};
+
+TChartSpace MakeChartSpace(const TScale& scale, int startHour, const TScanFrame& frame, const cv::Size& scan,
+                           const TTraceParams& prm);
+cv::Mat Rectify(const cv::Mat& scanBgr, const TChartSpace& cs);
+
+enum class TInkKind { Colour, Dark };
+struct TInkModel
+{
+    TInkKind Kind = TInkKind::Dark;
+    cv::Vec3f Paper;    // Lab (L 0..100, a, b)
+    cv::Vec3f Ink;      // Lab of the pen's ink
+    std::string Name;   // "azul", "violeta", "roxa", "preta" (Windows-1252)
+};
+TInkModel FindInk(const cv::Mat& rectifiedBgr);
+// CV_32F 0..1; the printed lines of a grey or 1-bit chart are found by their regularity and removed.
+cv::Mat ScoreInk(const cv::Mat& rectifiedBgr, const TInkModel& ink, const TTraceParams& prm);
+
+struct TPath
+{
+    std::vector<float> Row;      // refined row per column (fractional)
+    std::vector<float> Support;  // ink under the path per column (0..1)
+    std::vector<int> DropBefore; // columns c where the path drops as a siphon between c−1 and c
+};
+TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm);
+
+struct TTracePoint
+{
+    double Time = 0; // hours on the chart's clock
+    double Prec = 0; // mm
+    int Mark = 0;    // 0 none, 1 overflow peak, 2 failure
+};
+
+enum class TUnsureKind { WeakInk, Gap, Failure, TwoLines, DoubtfulDrop };
+struct TUnsure
+{
+    double Start = 0, End = 0; // hours
+    TUnsureKind Kind = TUnsureKind::WeakInk;
+};
+const char* UnsureText(TUnsureKind kind); // Windows-1252
+
+struct TTraceResult
+{
+    std::vector<TTracePoint> Points;
+    std::vector<TUnsure> Unsure;
+    double Confidence = 0;
+    int Siphons = 0;
+    int Failures = 0;
+    std::string Error; // Windows-1252; empty when a trace was found
+    // What the stages saw.
+    TChartSpace Space;
+    TInkModel Ink;
+    cv::Mat Rectified, Score;
+    TPath Path;
+};
+
+// The curve from the path: siphon peaks and their return points, failures, bends only.
+void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm,
+               TTraceResult& out);
+
+// The whole pipeline. `scale` must be valid (Valid) and of the chart whose start hour is given.
+TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale& scale, int startHour,
+                   const TTraceParams& prm = {});
+
+// Replaces the chart's curve by the traced points, marks included, and recomputes the accumulation.
+void FillCurve(TRChart& chart, const TTraceResult& result);
+
+} // namespace rs::trace

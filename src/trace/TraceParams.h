@@ -1,0 +1,46 @@
+#pragma once
+// Every threshold of the automatic trace, in chart units (mm of rain, minutes
+// of time), never in pixels: the same numbers hold at 100 and at 600 dpi.
+
+namespace rs::trace {
+
+struct TTraceParams
+{
+    // Chart space: one column per ColumnMinutes, one row per RowMm, from
+    // MarginMm below 0 mm to MarginMm above 10 mm.
+    double ColumnMinutes = 0.5;
+    double RowMm = 0.02;
+    double MarginMm = 0.6;
+    double TopMm = 10.0;
+
+    // Ink: a pixel scores 1 when it is as far from the paper, in the ink's
+    // direction, as the strongest ink of the chart.
+    double InkReferencePercentile = 99.7;
+    // Grey and 1-bit scans: a row or column whose score stays this high over
+    // this share of the chart is a printed line, not the pen.
+    double PrintedLineShare = 0.7;
+
+    // The path: costs per column and per mm.
+    double RiseCostPerMm = 0.4;
+    double DeclineCostPerMm = 40.0;
+    double SiphonCost = 6.0;
+    double SiphonTopMm = 7.0;    // a siphon starts at or above this reading
+    double SiphonBottomMm = 2.5; // and ends at or below this one
+    double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
+
+    // Ink along the path.
+    double WeakInk = 0.22;          // below this a column has no ink under the path
+    double StartRunMinutes = 3.0;   // the record starts with this much ink in a row
+    double BridgeMinutes = 20.0;    // gaps up to this long are bridged
+    double FlatGapMm = 0.15;        // a longer gap this flat is a dry stretch hidden by the grid
+    double UnsureGapMinutes = 6.0;  // a bridged gap this long is reported
+    double AmbiguousRatio = 0.85;   // another line this strong is a second candidate
+    double AmbiguousAwayMm = 0.4;   // at least this far from the path
+    double AmbiguousMinutes = 20.0; // over this long
+    double DropInkShare = 0.35;     // a siphon drop with less ink along it is doubtful
+
+    // Simplification: a point is kept where the curve bends away from the chord by more than this.
+    double SimplifyMm = 0.025;
+};
+
+} // namespace rs::trace
