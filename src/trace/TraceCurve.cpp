@@ -155,6 +155,21 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         }
     }
 
+    // A doubtful drop soon after the start is no siphon: the path began on something
+    // else (a blot, the print) before the pen's own record.
+    if (int d = int(std::find(drop.begin() + first + 1, drop.begin() + last + 1, 1) - drop.begin());
+        d <= last && minutes(d - first) < prm.FalseStartMinutes && !out.Unsure.empty()) {
+        const auto u = std::find_if(out.Unsure.begin(), out.Unsure.end(), [&](const TUnsure& x) {
+            return x.Kind == TUnsureKind::DoubtfulDrop && std::fabs(x.End - cs.Time(d)) < 1e-9;
+        });
+        if (u != out.Unsure.end()) {
+            out.Unsure.erase(u);
+            --doubtful;
+            drop[std::size_t(d)] = 0;
+            first = d;
+        }
+    }
+
     // A second line as strong as the chosen one, well away from it, for a long stretch.
     const int away = int(std::lround(prm.AmbiguousAwayMm / cs.Dp));
     std::vector<char> amb(std::size_t(C), 0);
@@ -238,7 +253,7 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     }
     out.Rectified = Rectify(scanBgr, out.Space);
     out.Ink = FindInk(out.Rectified);
-    out.Score = ScoreInk(out.Rectified, out.Ink, prm);
+    out.Score = ScoreInk(out.Rectified, out.Ink, out.Space, prm);
     out.Path = FindPath(out.Score, out.Space, prm);
     MakeCurve(out.Path, out.Score, out.Space, prm, out);
     return out;
