@@ -16,6 +16,8 @@ constexpr float kChromaNoise = 8.0f;
 constexpr float kDarkNoise = 6.0f;
 // The grid is coloured when most of the coloured pixels share its hue.
 constexpr double kGridHueShare = 0.5;
+// ... and when they are a good part of everything printed or drawn on the paper.
+constexpr double kColouredMarks = 0.3;
 // How much of a grid pixel's darkness its colour may explain, at most (percentile of the ratio).
 constexpr double kGridDarknessPercentile = 98;
 
@@ -88,9 +90,10 @@ TInkModel FindInk(const cv::Mat& rect)
     }
     const int peak = int(std::max_element(hist.begin(), hist.end()) - hist.begin());
     double sa = 0, sb = 0;
-    int coloured = 0;
+    int coloured = 0, marked = 0;
     for (const auto& v : px) {
         const float da = v[1] - m.Paper[1], db = v[2] - m.Paper[2], ch = std::hypot(da, db);
+        marked += ch > kChromaNoise || m.Paper[0] - v[0] > kDarkNoise;
         if (ch <= kChromaNoise)
             continue;
         ++coloured;
@@ -113,7 +116,8 @@ TInkModel FindInk(const cv::Mat& rect)
                 ratio.push_back(std::max(0.f, m.Paper[0] - v[0]) / along);
             }
         }
-        m.GreyGrid = onHue < kGridHueShare * coloured || ratio.size() < 100;
+        // A grey grid with a coloured pen: the coloured pixels are the pen's, a few of the marks.
+        m.GreyGrid = onHue < kGridHueShare * coloured || coloured < kColouredMarks * marked || ratio.size() < 100;
         m.GridDarkness = ratio.empty() ? 0.f : 1.25f * Percentile(ratio, kGridDarknessPercentile);
     }
     // The ink as seen: the hue of the strongest ink evidence.
@@ -148,13 +152,14 @@ cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& c
         for (int c = 0; c < lab.cols; ++c)
             o[c] = RawInk(p[c], ink);
     }
-    if (ink.GreyGrid) {
+    {
         // Printed lines run across the whole chart; the pen seldom does: remove what
-        // stays high along most of a row or column. (A coloured grid went with its
-        // colour, and a long dry stretch of the pen must stay.)
+        // stays high along most of a row or column. Time lines go on every chart (only
+        // a siphon drop runs along one, and the path does not need its ink); the rows
+        // only when the grid has no colour to tell it from a long dry stretch of the pen.
         const double pct = (1.0 - prm.PrintedLineShare) * 100.0;
         std::vector<float> rowP(std::size_t(s.rows)), colP(std::size_t(s.cols)), buf;
-        for (int r = 0; r < s.rows; ++r) {
+        for (int r = 0; r < s.rows && ink.GreyGrid; ++r) {
             buf.assign(s.ptr<float>(r), s.ptr<float>(r) + s.cols);
             rowP[std::size_t(r)] = Percentile(buf, pct);
         }

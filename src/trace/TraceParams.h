@@ -28,7 +28,7 @@ struct TTraceParams
     double RiseCostPerMm = 0.4;
     double BlankRiseCostPerMm = 3.0; // added for each mm climbed where the column has no ink
     double DeclineCostPerMm = 40.0;
-    double SiphonCost = 12.0;
+    double SiphonCost = 18.0;
     double SiphonTopMm = 8.0;    // a siphon starts at or above this reading
     double SiphonBottomMm = 2.0; // and ends at or below this one
     double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
@@ -44,6 +44,8 @@ struct TTraceParams
     double AmbiguousAwayMm = 0.4;   // at least this far from the path
     double AmbiguousMinutes = 20.0; // over this long
     double DropInkShare = 0.35;     // a siphon drop with less ink along it is doubtful
+    double DropReachMm = 1.5;       // the ink of a drop's ends is looked for this far from the path
+    double PenHalfWidthMm = 0.03;   // half the pen line's thickness, in mm of reading
 
     // Simplification: a point is kept where the curve bends away from the chord by more than this.
     double SimplifyMm = 0.025;
