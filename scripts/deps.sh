@@ -5,7 +5,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev libjpeg-dev
       libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
       clang libclang-rt-14-dev
-      xvfb xauth xdotool imagemagick fonts-liberation fonts-dejavu-core)
+      xvfb xauth xdotool xclip imagemagick python3 fonts-liberation fonts-dejavu-core)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
