@@ -15,106 +15,18 @@
 # xdotool or python3). RS_SMOKE_TRACE=1 traces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+SMOKE=files-smoke
+. scripts/smoke-lib.sh
 
 if [ "${1:-}" != "--inside" ]; then
-    for tool in xvfb-run xdotool python3 md5sum; do
-        if ! command -v "$tool" >/dev/null; then
-            echo "files-smoke: skipped ($tool not installed)"
-            exit 0
-        fi
-    done
-    build=${1:-${RS_BUILD_DIR:-build}}
-    for exe in rainscribe rainscribe-cli; do
-        if [ ! -x "$build/src/app/$exe" ]; then
-            echo "files-smoke: FAILED ($build/src/app/$exe not built)"
-            exit 1
-        fi
-    done
-    tmp=$(mktemp -d)
-    trap 'rm -rf "$tmp"' EXIT
-    # The program keeps its settings beside itself: a copy of its own keeps them out of the build.
-    mkdir -p "$tmp/app" "$tmp/config" "$tmp/home" "$tmp/data"
-    cp "$build/src/app/rainscribe" "$build/src/app/rainscribe-cli" "$tmp/app/"
-    status=0
-    timeout 120 xvfb-run -a -s "-screen 0 1600x1000x24" bash "$0" --inside "$tmp" >"$tmp/log" 2>&1 || status=$?
-    result=$(grep '^files-smoke:' "$tmp/log" | tail -1 || true)
-    if [ "$status" -ne 0 ] || [ -z "$result" ] || [ "${result#files-smoke: ok}" = "$result" ]; then
-        cat "$tmp/log" >&2
-        echo "${result:-files-smoke: FAILED (exit $status)}"
-        exit 1
-    fi
-    echo "$result"
-    exit 0
+    smoke_outside "$0" 120 "${1:-${RS_BUILD_DIR:-build}}" xvfb-run xdotool python3 md5sum
 fi
 
 # --- inside the X server ------------------------------------------------------
-tmp=$2
-[ -n "${RS_SMOKE_TRACE:-}" ] && set -x
-export XDG_CONFIG_HOME="$tmp/config" HOME="$tmp/home" LC_ALL=C.UTF-8
-cli="$tmp/app/rainscribe-cli"
-ini="$tmp/app/rainscribe.ini"
+smoke_inside "$2"
 b="$tmp/data/12345678/12345678-20240311.pvd"   # another chart's file
 c="$tmp/data/12345678/12345678-20240312.pvd"
 d="$tmp/data/12345678/12345678-20240313.pvd"
-pid=
-
-fail()
-{
-    for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-        echo "window $w: $(xdotool getwindowname "$w" 2>/dev/null)"
-    done
-    shot failure
-    echo "files-smoke: FAILED ($*)"
-    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-    exit 1
-}
-
-shot()
-{
-    if [ -n "${RS_SMOKE_SHOTS:-}" ]; then
-        mkdir -p "$RS_SMOKE_SHOTS"
-        import -window root "$RS_SMOKE_SHOTS/$1.png" || true
-    fi
-}
-
-# The window whose name matches, once it is mapped.
-window()
-{
-    timeout "${2:-20}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -1
-}
-
-# Waits until no visible window matches.
-gone()
-{
-    for _ in $(seq 1 100); do
-        [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-keys_to()
-{
-    local w=$1
-    shift
-    xdotool windowfocus --sync "$w"
-    sleep 0.2
-    xdotool key --delay 80 "$@"
-}
-
-# Opens the main window's "&Arquivo" menu and types the given keys in it. The
-# menu is clicked: Alt+A is also the access key of "&Ajuda".
-file_menu()
-{
-    local x y
-    eval "$(xdotool getwindowgeometry --shell "$main")"
-    x=$((X + 30)) y=$((Y + 8))
-    xdotool windowfocus --sync "$main"
-    xdotool mousemove --sync "$x" "$y" click 1
-    sleep 0.6
-    xdotool key --delay 250 "$@"
-}
-
 
 # The station name field has the focus when the properties dialog opens.
 props()
@@ -133,22 +45,6 @@ props()
         xdotool key --delay 80 alt+c Home
         xdotool type --delay 40 "$date"
     fi
-    xdotool key Return
-}
-
-new_chart()
-{
-    keys_to "$main" ctrl+n
-    local dlg
-    dlg=$(window '^Propriedades do Novo Pluviograma') || true
-    [ -n "$dlg" ] || fail "no properties dialog"
-    xdotool windowfocus --sync "$dlg"
-    sleep 0.3
-    xdotool type --delay 40 "$1"
-    xdotool key --delay 80 alt+e
-    xdotool type --delay 40 "12345678"
-    xdotool key --delay 80 alt+c Home
-    xdotool type --delay 40 "$2"
     xdotool key Return
 }
 
@@ -183,12 +79,7 @@ printf 'Cinco\r\n 8.0   0.0\r\n14.0   5.0\r\n20.0  10.0\r\n26.0   2.0\r\n30.5   
     >"$tmp/app/PontosDef.txt"
 sets=$(sum_of "$tmp/app/PontosDef.txt")
 
-"$tmp/app/rainscribe" -ns &
-pid=$!
-main=$(window '^Rain Scribe$') || true
-[ -n "$main" ] || fail "the main window did not appear"
-vt=$(window '^Mesa Virtual') || true
-[ -n "$vt" ] || fail "the virtual tablet did not open"
+start_program
 xdotool windowmove --sync "$vt" 0 520
 sleep 0.5
 
@@ -236,13 +127,7 @@ ask=$(window '^Confirma' 10) || true
 xdotool windowfocus --sync "$ask"
 sleep 0.2
 xdotool key alt+n                            # "&Não"
-for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the program did not quit"; fi
-wait "$pid" 2>/dev/null || true
-pid=
+wait_quit
 
 # --- what is on disk ----------------------------------------------------------------
 left=$(cd "$tmp/data" && find . -type f | sort | tr '\n' ' ')

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the normal build (g++),
-# then three smoke runs of the real program under Xvfb, then every test again, the windows' offscreen tests included, under
+# then four smoke runs of the real program under Xvfb, then every test again, the windows' offscreen tests included, under
 # AddressSanitizer and UndefinedBehaviorSanitizer (clang), then the fuzz programs
 # for a bounded time, then the check that every source compiles for Windows
 # (mingw-w64) and the WinTab driver's tests under Wine.
@@ -26,12 +26,14 @@ ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 [ "${RS_QUICK:-0}" = 1 ] && exit 0
 
 # The real program under Xvfb: a chart digitized through the virtual tablet with
-# mouse and keys, a run killed in the middle of a digitization and restarted, and
-# charts renamed and saved and the program quit with its tool windows open.
+# mouse and keys, a run killed in the middle of a digitization and restarted,
+# charts renamed and saved and the program quit with its tool windows open, and
+# a chart with overflows, a failure and an emptying checked in its totals and maxima.
 echo "== smoke runs under Xvfb"
 bash scripts/road-smoke.sh build
 bash scripts/recovery-smoke.sh build
 bash scripts/files-smoke.sh build
+bash scripts/totals-smoke.sh build
 
 # The same tests, windows included, under the sanitizers; lsan.supp only holds the
 # allocations the system libraries keep for the process's life.

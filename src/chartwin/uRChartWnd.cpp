@@ -199,6 +199,10 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
     scale.OnBeforeInsert = [this](TPointList*, int&, bool& accept, TDigPoint* point) {
         CtrlPointCheck(point, accept);
     };
+    // "Excluir Ponto Selecionado" and its key work as soon as a point is chosen, in
+    // the chart or in a tool window, not only after the next idle pass or menu.
+    scale.OnSelectionChange = [this](TPointList*) { UpdateSelectionActions(); };
+    FDoc->Curve().OnSelectionChange = [this](TPointList*) { UpdateSelectionActions(); };
     FBox->AddPointList(&scale);
     FBox->AddPointList(&FDoc->Curve());
     FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) { FDoc->DrawChart(canvas); };
@@ -234,6 +238,8 @@ TRChartFrm::~TRChartFrm()
     FDoc->OnChange = nullptr;
     FDoc->OnStateChange = nullptr;
     FDoc->OnInfoChange = nullptr;
+    FDoc->Scale().OnSelectionChange = nullptr;
+    FDoc->Curve().OnSelectionChange = nullptr;
     FDoc->Scale().SetParent(nullptr);
     FDoc->Curve().SetParent(nullptr);
     FHistory.reset();

@@ -178,6 +178,8 @@ public:
     // Enabled and checked states of the commands (the idle update, also run
     // when a menu opens and when the document changes).
     void UpdateActions();
+    // The commands on the selected point, as the selection changes.
+    void UpdateSelectionActions();
     // Captions with tablet button numbers and the background colour (after the preferences).
     void RefreshAfterPreferences();
     // The state's status text and tablet mode.

@@ -219,7 +219,6 @@ void TRChartFrm::UpdateActions()
     mnShowCtrlPt->setEnabled(d.Info.Kind == 0 && (defining || s.Concluded));
     mnShowCtrlPt->setChecked(tools.ScaleStat && tools.ScaleStat->ToolVisible());
     mnUndoLastPt->setEnabled(defining && !s.IsEmpty());
-    mnDelPt->setEnabled(defining && s.Selected());
 
     mnDigCurve->setEnabled(tablet && state == Idle && d.Info.Kind == 0 && s.Concluded);
     mnDigCurve->setChecked(digitizing);
@@ -233,13 +232,24 @@ void TRChartFrm::UpdateActions()
     mnAddToEnd->setChecked(DigOptions().ChronologicalOrder);
     mnRoundToZero->setEnabled(digitizing);
     mnRoundToZero->setChecked(DigOptions().RoundToZero);
+    mnUndoLast->setEnabled(digitizing && !c.IsEmpty());
+    UpdateSelectionActions();
+    UpdateEditActions();
+    RecoveryCheck();
+}
+
+void TRChartFrm::UpdateSelectionActions()
+{
+    if (!FDoc || !mnScale)
+        return;
+    const TScale& s = FDoc->Scale();
+    const TCurve& c = FDoc->Curve();
+    const bool digitizing = FDoc->State() == Digitizing;
+    mnDelPt->setEnabled(s.InDefinition() && s.Selected());
     const int sel = c.SelectedIndex();
     mnSelNext->setEnabled(digitizing && (sel >= 0 ? sel < c.Count() - 1 : !c.IsEmpty()));
     mnSelPrev->setEnabled(digitizing && sel > 0);
-    mnUndoLast->setEnabled(digitizing && !c.IsEmpty());
     mnDelSelPt->setEnabled(digitizing && c.Selected());
-    UpdateEditActions();
-    RecoveryCheck();
 }
 
 void TRChartFrm::ViewMenuOpening()

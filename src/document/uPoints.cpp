@@ -238,6 +238,8 @@ void TPointList::Select(TDigPoint* point)
     Changed();
     if (FEditing && point && OnSelect)
         OnSelect(this);
+    if (OnSelectionChange)
+        OnSelectionChange(this);
 }
 
 std::vector<TRect> TPointList::HandleRects() const

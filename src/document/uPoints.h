@@ -155,7 +155,11 @@ public:
     // Noted while writing (file offset of the first record, count, record size).
     std::uint32_t WrittenOffset = 0, WrittenCount = 0, WrittenRecordSize = 0;
 
+    // While editing, a point was selected (the tool windows follow it to its row).
     TListEvent OnSelect;
+    // The selection changed in any way, a point chosen or none left: the owner's
+    // commands on the selected point follow at once.
+    TListEvent OnSelectionChange;
     TBeforeInsertEvent OnBeforeInsert;
     TPointEvent OnAdded;
     TPointEvent OnRemoved;

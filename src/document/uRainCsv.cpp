@@ -2,6 +2,8 @@
 
 #include "common/Utils.h"
 
+#include <cmath>
+
 namespace rs {
 
 namespace {
@@ -34,11 +36,19 @@ std::string SeriesCsv(const TRainSeries& series, double date, const TCsvFormat& 
 {
     TCsvWriter w(format);
     Header(w, {"Início", "Fim", "Precipitação (mm)"});
+    // Each depth is written as the step of the rounded running total, so the
+    // written values add up to the series' total: 288 five-minute depths
+    // rounded one by one could be off by more than a millimetre.
+    const double unit = std::pow(10.0, kDecimals);
+    double running = 0, written = 0;
     for (const TRainInterval& i : series.Intervals) {
         w.Cell(ChartTimeText(date, i.Start)).Cell(ChartTimeText(date, i.End));
-        if (i.Valid)
-            w.Number(i.Depth, kDecimals);
-        else
+        if (i.Valid) {
+            running += i.Depth;
+            const double upTo = std::round(running * unit) / unit;
+            w.Number(upTo - written, kDecimals);
+            written = upTo;
+        } else
             w.Empty();
         w.EndRow();
     }

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <random>
+#include <sstream>
 
 using namespace rs;
 
@@ -507,6 +508,30 @@ TEST(RainCsv, TablesFollowTheDecimalSeparator)
     const std::string table =
         MaximaTableCsv({{"a;b.pvd", c.Info.Date, a.Maxima}}, TCsvFormat::ForDecimal(','));
     EXPECT_NE(table.find("\r\n\"a;b.pvd\";5;0,25;3,00;08/05/1976 10:00:00;n\xC3\xA3o\r\n"), std::string::npos);
+}
+
+TEST(RainCsv, WrittenSeriesAddsUpToItsTotal)
+{
+    // 0.5 mm an hour: each 5-minute depth is 0.041666..., 0.04 when rounded alone,
+    // and 288 of them wrote 11.52 mm of a 12 mm day. A decline and a failure too.
+    TRChart c;
+    MakeChart(c, {{7, 0}, {19, 6}, {19.5, 5.9}, {20, 6.1, 2}, {21, 1}, {31, 6}});
+    for (int step : {5, 10, 60}) {
+        const auto a = AnalyseChart(c, step);
+        double want = 0;
+        for (const TRainInterval& i : a.Series.Intervals)
+            if (i.Valid) want += i.Depth;
+        std::istringstream in(SeriesCsv(a.Series, c.Info.Date, TCsvFormat::ForDecimal('.')));
+        std::string line;
+        std::getline(in, line);
+        double written = 0;
+        while (std::getline(in, line)) {
+            const std::string cell = line.substr(line.rfind(',') + 1, line.find('\r') - line.rfind(',') - 1);
+            if (!cell.empty()) written += std::stod(cell);
+        }
+        EXPECT_NEAR(written, want, 0.005 + kEps) << step;
+        EXPECT_NEAR(want, 6.0 - 0.1 + 0.2 + 5.0, 0.02) << step; // the restart reading is not rain of a known time
+    }
 }
 
 TEST(RainCsv, ChartTimeText)

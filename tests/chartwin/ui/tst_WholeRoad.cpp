@@ -554,9 +554,11 @@ private slots:
         QCOMPARE(c.Peaks, 2);
         Click(23.0, 7.0);
         const int ret = c.Count() - 2;
+        // A row chosen in the results window enables the command at once, before
+        // any idle pass or menu (its key is pressed right away).
+        QVERIFY(!w->mnDelSelPt->isEnabled());
         ResultFrm()->MakeCurrent(ret + 1);
         QCOMPARE(c.SelectedIndex(), ret);
-        w->UpdateActions(); // as the menu does when it opens
         QVERIFY(w->mnDelSelPt->isEnabled());
         w->mnDelSelPt->trigger();
         QCOMPARE(c.Items(ret - 1)->Mark(), 0);
@@ -564,6 +566,12 @@ private slots:
         QVERIFY(std::abs(c.Sum - 9.2) < 1e-6); // 2.2 carried, then 7.0 read
         QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
         QCOMPARE(FFakes->Messages.Count(), 2);
+        // Likewise a point clicked on the chart, and no point left selected.
+        QVERIFY(!w->mnDelSelPt->isEnabled());
+        c.PointClicked(c.Items(1));
+        QVERIFY(w->mnDelSelPt->isEnabled() && w->mnSelPrev->isEnabled());
+        c.Select(nullptr);
+        QVERIFY(!w->mnDelSelPt->isEnabled());
     }
 
     // (b) A straight 7 h chart, its scale from free points with typed coordinates.
