@@ -23,6 +23,7 @@ struct TTraceParams
     // Grey and 1-bit scans: a row or column whose score stays this high over
     // this share of the chart is a printed line, not the pen.
     double PrintedLineShare = 0.7;
+    double PrintedRowMm = 0.05; // thicker than a printed row (but the frame's), thinner than a flat pen line on one
 
     // The path: costs per column and per mm.
     double RiseCostPerMm = 0.4;
