@@ -163,6 +163,29 @@ cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& c
             buf.assign(s.ptr<float>(r), s.ptr<float>(r) + s.cols);
             rowP[std::size_t(r)] = Percentile(buf, pct);
         }
+        if (ink.GreyGrid) {
+            // A printed row is thin; the pen's all-day flat line, even lying on a printed
+            // row, is a band thicker than any of them: what survives an opening of the row
+            // profile a few rows tall is the pen, and stays.
+            const int half = std::max(1, int(std::lround(0.5 * prm.PrintedRowMm / prm.RowMm)));
+            std::vector<float> band(rowP.size());
+            for (int r = 0; r < s.rows; ++r) {
+                float m = rowP[std::size_t(r)];
+                for (int q = std::max(0, r - half); q <= std::min(s.rows - 1, r + half); ++q)
+                    m = std::min(m, rowP[std::size_t(q)]);
+                band[std::size_t(r)] = m;
+            }
+            // The frame's 0 and 10 mm lines are thicker than the others: always print.
+            const double frame = 0.15 / prm.RowMm;
+            for (int r = 0; r < s.rows; ++r) {
+                if (std::fabs(r - cs.Row(0.0)) < frame || std::fabs(r - cs.Row(prm.TopMm)) < frame)
+                    continue;
+                float m = band[std::size_t(r)];
+                for (int q = std::max(0, r - half); q <= std::min(s.rows - 1, r + half); ++q)
+                    m = std::max(m, band[std::size_t(q)]);
+                rowP[std::size_t(r)] -= m;
+            }
+        }
         cv::Mat t = s.t();
         for (int c = 0; c < s.cols; ++c) {
             buf.assign(t.ptr<float>(c), t.ptr<float>(c) + t.cols);

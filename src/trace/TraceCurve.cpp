@@ -123,7 +123,24 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         for (int c = a + 1; c <= b; ++c)
             hasDrop = hasDrop || drop[std::size_t(c)];
         const double rise = p[std::size_t(b)] - p[std::size_t(a)];
-        if (len > prm.BridgeMinutes && !hasDrop && std::fabs(rise) > prm.FlatGapMm) {
+        // A coloured grid hides no pen line: a long stretch without any ink near the
+        // level is a stopped record even when it resumes at the same reading.
+        bool empty = false;
+        if (!out.Ink.GreyGrid && len >= prm.FailureMinutes && !hasDrop) {
+            const int band = std::max(1, int(std::lround(0.3 / cs.Dp)));
+            int blank = 0;
+            for (int c = a + 1; c < b; ++c) {
+                const int rc = int(std::lround(path.Row[std::size_t(a)] +
+                                               (path.Row[std::size_t(b)] - path.Row[std::size_t(a)]) * (c - a) /
+                                                   double(b - a)));
+                float v = 0;
+                for (int r = std::max(0, rc - band); r <= std::min(score.rows - 1, rc + band); ++r)
+                    v = std::max(v, score.at<float>(r, c));
+                blank += v < prm.EmptyInk;
+            }
+            empty = blank >= 0.9 * (b - a - 1);
+        }
+        if (len > prm.BridgeMinutes && !hasDrop && (std::fabs(rise) > prm.FlatGapMm || empty)) {
             failAfter[std::size_t(a)] = 1;
             out.Unsure.push_back({cs.Time(a), cs.Time(b), TUnsureKind::Failure});
             continue;

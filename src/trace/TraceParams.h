@@ -23,12 +23,14 @@ struct TTraceParams
     // Grey and 1-bit scans: a row or column whose score stays this high over
     // this share of the chart is a printed line, not the pen.
     double PrintedLineShare = 0.7;
+    double PrintedRowMm = 0.05; // thicker than a printed row (but the frame's), thinner than a flat pen line on one
 
     // The path: costs per column and per mm.
     double RiseCostPerMm = 0.4;
     double BlankRiseCostPerMm = 3.0; // added for each mm climbed where the column has no ink
     double DeclineCostPerMm = 40.0;
     double SiphonCost = 18.0;
+    double BlankSiphonCost = 40.0; // added in full for a drop with no ink down its time line
     double SiphonTopMm = 8.0;    // a siphon starts at or above this reading
     double SiphonBottomMm = 2.0; // and ends at or below this one
     double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
@@ -39,6 +41,8 @@ struct TTraceParams
     double FalseStartMinutes = 30.0; // a doubtful drop this soon after the start ends a false start
     double BridgeMinutes = 20.0;    // gaps up to this long are bridged
     double FlatGapMm = 0.15;        // a longer gap this flat is a dry stretch hidden by the grid
+    double FailureMinutes = 50.0;   // ... unless this long with no ink at all on a coloured grid
+    double EmptyInk = 0.1;          // a column with no ink scores below this near the path
     double UnsureGapMinutes = 6.0;  // a bridged gap this long is reported
     double AmbiguousRatio = 0.85;   // another line this strong is a second candidate
     double AmbiguousAwayMm = 0.4;   // at least this far from the path

@@ -12,6 +12,7 @@ namespace {
 // Below the floor a score is print or noise; above it faint ink is still far better
 // than none, so the cost falls steeply with the first real traces of ink.
 constexpr float kFloor = 0.2f;
+constexpr float kDropInk = 0.1f;
 inline float Cost(float s) { return 1.f - std::sqrt(std::max(0.f, (s - kFloor) / (1.f - kFloor))); }
 
 } // namespace
@@ -69,7 +70,17 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
         for (int r = 1; r <= topRow; ++r)
             if (D[std::size_t(r)] < D[std::size_t(top)])
                 top = r;
-        const float viaSiphon = D[std::size_t(top)] + siphon;
+        // A siphon leaves ink down its time line, however pale: a drop through blank
+        // paper is a leap (to handwriting, across a stopped record), not a siphon.
+        int inkRows = 0;
+        for (int r = topRow; r <= bottomRow; ++r) {
+            float v = 0;
+            for (int k = std::max(0, c - 2); k <= std::min(C - 1, c + 1); ++k)
+                v = std::max(v, score.at<float>(r, k));
+            inkRows += v >= kDropInk;
+        }
+        const float blankDrop = 1.f - float(inkRows) / float(std::max(1, bottomRow - topRow + 1));
+        const float viaSiphon = D[std::size_t(top)] + siphon + float(prm.BlankSiphonCost) * blankDrop;
         int* f = &from[std::size_t(c) * std::size_t(R)];
         for (int r = 0; r < R; ++r) {
             float best = A[std::size_t(r)];

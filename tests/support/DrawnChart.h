@@ -38,7 +38,9 @@ struct TDrawnChart
         const cv::Scalar green(120, 200, 120), blue(170, 60, 30);
         auto pt = [&](double t, double p) { return cv::Point(int(std::lround(X(t, p) * 16)), int(std::lround(Y(t, p) * 16))); };
         auto line = [&](double t0, double p0, double t1, double p1, const cv::Scalar& c, int w) {
-            const int n = std::max(1, int(std::ceil(std::fabs(t1 - t0) * 20)));
+            // Short pieces along time and along the reading: on a curved chart a siphon drop,
+            // like every line of constant time, is an arc on the paper.
+            const int n = std::max(1, int(std::ceil(std::max(std::fabs(t1 - t0) * 20, std::fabs(p1 - p0) * 2))));
             for (int i = 0; i < n; ++i) {
                 const double a = double(i) / n, b = double(i + 1) / n;
                 cv::line(img, pt(t0 + (t1 - t0) * a, p0 + (p1 - p0) * a), pt(t0 + (t1 - t0) * b, p0 + (p1 - p0) * b), c,
