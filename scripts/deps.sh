@@ -6,7 +6,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
       libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
       clang libclang-rt-14-dev
-      xvfb xauth xdotool imagemagick fonts-liberation fonts-dejavu-core)
+      xvfb xauth xdotool imagemagick fonts-liberation fonts-dejavu-core parallel)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

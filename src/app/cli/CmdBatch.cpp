@@ -216,10 +216,16 @@ int RunBatchCmd(const TArgs& args)
     if (out.Interrupted)
         return Fail(kExitStopped, Format("Lote interrompido: %zu de %d linhas feitas; rode-o de novo para continuar.",
                                          out.Rows.size(), out.Total));
-    if (counts[int(trace::TBatchStatus::Failed)] || counts[int(trace::TBatchStatus::BadLine)])
-        return Fail(kExitSome, Format("%d gr\xC3\xA1" "ficos falharam e %d linhas do manifesto s\xC3\xA3o inv\xC3\xA1lidas.",
-                                      counts[int(trace::TBatchStatus::Failed)],
-                                      counts[int(trace::TBatchStatus::BadLine)]));
+    const int failed = counts[int(trace::TBatchStatus::Failed)], bad = counts[int(trace::TBatchStatus::BadLine)];
+    if (failed || bad) {
+        std::string text;
+        if (failed)
+            text = failed == 1 ? "1 gr\xC3\xA1" "fico falhou" : Format("%d gr\xC3\xA1" "ficos falharam", failed);
+        if (bad)
+            text += (failed ? " e " : "") + (bad == 1 ? std::string("1 linha do manifesto \xC3\xA9 inv\xC3\xA1lida")
+                                                     : Format("%d linhas do manifesto s\xC3\xA3o inv\xC3\xA1lidas", bad));
+        return Fail(kExitSome, text + "; os demais foram feitos.");
+    }
     return 0;
 }
 
