@@ -2,6 +2,9 @@
 
 #include "support/TestCharts.h"
 
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
 #include <filesystem>
 #include <fstream>
 
@@ -45,6 +48,22 @@ int main(int argc, char** argv)
         c.Info.StCode = "12345678";
         c.SetKind(2);
         save(c, "absent.pvd");
+    }
+    // Scans: small pictures of a grid and a pen line in every format the trace reads.
+    {
+        const std::string scan = root + "/scan/";
+        std::filesystem::create_directories(scan);
+        cv::Mat img(48, 96, CV_8UC3, cv::Scalar(235, 245, 245));
+        for (int x = 0; x < 96; x += 8)
+            cv::line(img, {x, 0}, {x, 47}, cv::Scalar(120, 200, 120));
+        cv::line(img, {0, 40}, {95, 8}, cv::Scalar(170, 60, 30), 2);
+        for (const char* ext : {".png", ".jpg", ".bmp", ".tif"})
+            cv::imwrite(scan + "chart" + ext, img);
+        cv::Mat bw;
+        cv::cvtColor(img, bw, cv::COLOR_BGR2GRAY);
+        cv::threshold(bw, bw, 200, 255, cv::THRESH_BINARY);
+        cv::imwrite(scan + "bw.png", bw);
+        cv::imwritemulti(scan + "pages.tif", std::vector<cv::Mat>{img, bw});
     }
     // Text readers: a selector byte, then the text.
     const std::string txt = root + "/textfiles/";

@@ -59,11 +59,11 @@ void ApplyKind(TSynthOptions& o, const std::string& kind, TRandom& r)
         o.Mode = TScanMode::Grey;
     } else if (kind == "bw") {
         o.Mode = TScanMode::BlackWhite;
-        o.InkStrength = std::max(o.InkStrength, 0.85);
-        o.JpegQuality = 0;
     } else if (kind == "jpeg") {
         o.JpegQuality = r.I(45, 75);
     } else if (kind == "faint") {
+        if (o.Mode == TScanMode::BlackWhite)
+            o.Mode = TScanMode::Colour;
         o.InkStrength = r.U(0.22, 0.4);
         o.PenWidthMm = r.U(0.25, 0.35);
         o.InkPressure = true;
@@ -137,26 +137,37 @@ std::vector<TPenPoint> MakePen(const TSynthOptions& o, TRandom& r)
                                  : r.U(0.5, 6.0);
     std::vector<TPenPoint> pen{{t0, p, 0}};
 
-    // Rain events: start, duration and share of the day's amount.
+    // Rain events: share of the day's amount, a duration that keeps the rate believable
+    // (mostly under ~25 mm/h), and dry stretches of random length between them.
     struct TEvent { double Start, End, Amount; };
     std::vector<TEvent> events;
     const int n = std::max(0, o.RainEvents);
-    std::vector<double> starts;
-    for (int i = 0; i < n; ++i)
-        starts.push_back(r.U(t0 + 0.3, tEnd - 0.6));
-    std::sort(starts.begin(), starts.end());
-    double weights = 0;
+    double weights = 0, busy = 0;
     for (int i = 0; i < n; ++i) {
-        const double limit = (i + 1 < n ? starts[std::size_t(i) + 1] - 0.15 : tEnd - 0.1);
-        const double end = std::min(starts[std::size_t(i)] + r.U(0.15, 3.5), limit);
-        if (end - starts[std::size_t(i)] < 0.08)
-            continue;
         const double w = std::exp(r.U(-1.5, 1.5));
         weights += w;
-        events.push_back({starts[std::size_t(i)], end, w});
+        events.push_back({0, 0, w});
     }
-    for (TEvent& e : events)
+    std::vector<double> lengths, gaps;
+    for (TEvent& e : events) {
         e.Amount *= o.RainTotal / weights;
+        lengths.push_back(std::max(r.U(0.15, 3.5), e.Amount / r.U(8.0, 25.0)));
+        busy += lengths.back();
+    }
+    const double span = tEnd - t0 - 0.5 - 0.15 * n;
+    const double squeeze = busy > 0.7 * span ? 0.7 * span / busy : 1.0;
+    double gapWeights = 0;
+    for (int i = 0; i <= n; ++i) {
+        gaps.push_back(r.U(0.2, 1.0));
+        gapWeights += gaps.back();
+    }
+    double at = t0 + 0.3;
+    for (int i = 0; i < n; ++i) {
+        at += 0.15 + gaps[std::size_t(i)] / gapWeights * (span - busy * squeeze);
+        events[std::size_t(i)].Start = at;
+        at += lengths[std::size_t(i)] * squeeze;
+        events[std::size_t(i)].End = at;
+    }
 
     double t = t0;
     auto dry = [&](double until) {
@@ -371,8 +382,6 @@ TSynthOptions OptionsFor(const std::string& kind, std::uint64_t seed)
     o.PunchHoles = r.B(0.6);
     const double m = r.U();
     o.Mode = m < 0.8 ? TScanMode::Colour : m < 0.9 ? TScanMode::Grey : TScanMode::BlackWhite;
-    if (o.Mode == TScanMode::BlackWhite)
-        o.InkStrength = std::max(o.InkStrength, 0.85);
     o.RotationDeg = r.U(-1.5, 1.5);
     o.ShrinkX = r.U(0.985, 1.0);
     o.ShrinkY = r.U(0.985, 1.0);
@@ -384,6 +393,12 @@ TSynthOptions OptionsFor(const std::string& kind, std::uint64_t seed)
     std::string part;
     while (std::getline(ss, part, '+'))
         ApplyKind(o, part, r);
+    // A 1-bit scan keeps only ink dark enough to pass the threshold; faint ink would leave no record at all.
+    if (o.Mode == TScanMode::BlackWhite) {
+        o.InkStrength = std::max(o.InkStrength, 0.85);
+        o.InkPressure = false;
+        o.JpegQuality = 0;
+    }
     return o;
 }
 

@@ -11,11 +11,15 @@ namespace rs::trace {
 namespace {
 
 // Chroma offsets below this are noise, scanner fringes or JPEG ringing (Lab units).
-constexpr float kChromaNoise = 9.0f;
+constexpr float kChromaNoise = 8.0f;
 // Darkness below this is paper texture (L units).
 constexpr float kDarkNoise = 6.0f;
-// A colour pen leaves coloured pixels in at least this share of the columns.
-constexpr double kColourColumns = 0.2;
+// The grid is coloured when most of the coloured pixels share its hue.
+constexpr double kGridHueShare = 0.5;
+// ... and when they are a good part of everything printed or drawn on the paper.
+constexpr double kColouredMarks = 0.3;
+// How much of a grid pixel's darkness its colour may explain, at most (percentile of the ratio).
+constexpr double kGridDarknessPercentile = 98;
 
 cv::Mat ToLab(const cv::Mat& bgr)
 {
@@ -34,11 +38,18 @@ float Percentile(std::vector<float>& v, double pct)
     return v[k];
 }
 
-float MedianOf(std::vector<float> v) { return Percentile(v, 50); }
-
-// Blue, violet and purple inks lie on the yellow–blue axis's blue side; the
-// printed grids (green, red, orange) on its yellow side.
-bool InkHue(float da, float db) { return db < -kChromaNoise && da > 1.5f * db; }
+// The raw ink evidence of one Lab pixel (Lab units).
+inline float RawInk(const cv::Vec3f& px, const TInkModel& m)
+{
+    const float dL = m.Paper[0] - px[0], da = px[1] - m.Paper[1], db = px[2] - m.Paper[2];
+    if (m.GreyGrid)
+        return std::max(0.f, dL - kDarkNoise) + std::max(0.f, std::hypot(da, db) - kChromaNoise);
+    const float along = da * m.GridHue[0] + db * m.GridHue[1];
+    const float across = std::fabs(da * m.GridHue[1] - db * m.GridHue[0]);
+    const float dark = dL - m.GridDarkness * std::max(0.f, along) - kDarkNoise;
+    const float colour = std::max(0.f, std::max(-along, across) - kChromaNoise);
+    return std::max(0.f, dark) + colour;
+}
 
 } // namespace
 
@@ -46,116 +57,141 @@ TInkModel FindInk(const cv::Mat& rect)
 {
     TInkModel m;
     const cv::Mat lab = ToLab(rect);
-    std::vector<float> L, A, B;
-    const int step = std::max(1, int(std::sqrt(double(lab.total()) / 40000.0)));
+    const int step = std::max(1, int(std::sqrt(double(lab.total()) / 60000.0)));
+    std::vector<cv::Vec3f> px;
     for (int r = 0; r < lab.rows; r += step)
-        for (int c = 0; c < lab.cols; c += step) {
-            const auto& v = lab.at<cv::Vec3f>(r, c);
-            L.push_back(v[0]);
-            A.push_back(v[1]);
-            B.push_back(v[2]);
+        for (int c = 0; c < lab.cols; c += step)
+            px.push_back(lab.at<cv::Vec3f>(r, c));
+    std::vector<float> L;
+    for (const auto& v : px)
+        L.push_back(v[0]);
+    // Paper: the light pixels (a dense grid may cover half the chart).
+    const float paperL = Percentile(L, 80);
+    std::vector<float> pa, pb;
+    for (const auto& v : px)
+        if (v[0] >= paperL - 1.0f) {
+            pa.push_back(v[1]);
+            pb.push_back(v[2]);
         }
-    m.Paper = {Percentile(L, 80), MedianOf(A), MedianOf(B)};
-    std::vector<float> iL, iA, iB;
-    std::vector<char> column(std::size_t(lab.cols), 0);
-    std::vector<float> darkL;
-    for (int r = 0; r < lab.rows; ++r) {
-        const auto* p = lab.ptr<cv::Vec3f>(r);
-        for (int c = 0; c < lab.cols; ++c) {
-            const float dL = m.Paper[0] - p[c][0], da = p[c][1] - m.Paper[1], db = p[c][2] - m.Paper[2];
-            if (dL > kDarkNoise && InkHue(da, db)) {
-                iL.push_back(p[c][0]);
-                iA.push_back(da);
-                iB.push_back(db);
-                column[std::size_t(c)] = 1;
-            }
-            if (dL > kDarkNoise && std::hypot(da, db) < 2 * kChromaNoise)
-                darkL.push_back(dL);
+    m.Paper = {paperL, Percentile(pa, 50), Percentile(pb, 50)};
+
+    // The grid's hue: the commonest hue of the coloured pixels (most of them are printed
+    // lines), refined by the mean direction of those near it, so that the pen's own
+    // colour does not pull it aside.
+    constexpr int kBins = 72;
+    std::vector<double> hist(kBins, 0.0);
+    auto bin = [](float da, float db) {
+        return (int(std::floor((std::atan2(db, da) + M_PI) / (2 * M_PI) * kBins)) % kBins + kBins) % kBins;
+    };
+    for (const auto& v : px) {
+        const float da = v[1] - m.Paper[1], db = v[2] - m.Paper[2];
+        if (std::hypot(da, db) > kChromaNoise)
+            hist[std::size_t(bin(da, db))] += 1;
+    }
+    const int peak = int(std::max_element(hist.begin(), hist.end()) - hist.begin());
+    double sa = 0, sb = 0;
+    int coloured = 0, marked = 0;
+    for (const auto& v : px) {
+        const float da = v[1] - m.Paper[1], db = v[2] - m.Paper[2], ch = std::hypot(da, db);
+        marked += ch > kChromaNoise || m.Paper[0] - v[0] > kDarkNoise;
+        if (ch <= kChromaNoise)
+            continue;
+        ++coloured;
+        const int d = std::abs(bin(da, db) - peak);
+        if (std::min(d, kBins - d) <= 4) {
+            sa += da / ch;
+            sb += db / ch;
         }
     }
-    const double cols = double(std::count(column.begin(), column.end(), 1)) / std::max(1, lab.cols);
-    if (cols >= kColourColumns && iL.size() >= std::size_t(lab.cols) / 2) {
-        m.Kind = TInkKind::Colour;
-        // The strongest half of the candidates: the pen's own colour, not its blurred edges.
-        std::vector<float> chroma(iA.size());
-        for (std::size_t i = 0; i < iA.size(); ++i)
-            chroma[i] = std::hypot(iA[i], iB[i]);
-        std::vector<float> tmp = chroma;
-        const float mid = MedianOf(tmp);
-        std::vector<float> sL, sA, sB;
-        for (std::size_t i = 0; i < iA.size(); ++i)
-            if (chroma[i] >= mid) {
-                sL.push_back(iL[i]);
-                sA.push_back(iA[i]);
-                sB.push_back(iB[i]);
+    const double n = std::hypot(sa, sb);
+    if (coloured > 0 && n > 0) {
+        m.GridHue = {float(sa / n), float(sb / n)};
+        int onHue = 0;
+        std::vector<float> ratio;
+        for (const auto& v : px) {
+            const float da = v[1] - m.Paper[1], db = v[2] - m.Paper[2], ch = std::hypot(da, db);
+            const float along = da * m.GridHue[0] + db * m.GridHue[1];
+            if (ch > kChromaNoise && along > 0.8f * ch) {
+                ++onHue;
+                ratio.push_back(std::max(0.f, m.Paper[0] - v[0]) / along);
             }
-        m.Ink = {MedianOf(sL), MedianOf(sA) + m.Paper[1], MedianOf(sB) + m.Paper[2]};
-        const double hue = std::atan2(MedianOf(sB), MedianOf(sA)) * 180 / M_PI;
-        m.Name = hue < -60 ? "azul" : hue < -35 ? "violeta" : "roxa";
+        }
+        // A grey grid with a coloured pen: the coloured pixels are the pen's, a few of the marks.
+        m.GreyGrid = onHue < kGridHueShare * coloured || coloured < kColouredMarks * marked || ratio.size() < 100;
+        m.GridDarkness = ratio.empty() ? 0.f : 1.25f * Percentile(ratio, kGridDarknessPercentile);
+    }
+    // The ink as seen: the hue of the strongest ink evidence.
+    std::vector<std::pair<float, cv::Vec2f>> ink;
+    for (const auto& v : px)
+        if (float s = RawInk(v, m); s > 0)
+            ink.push_back({s, {v[1] - m.Paper[1], v[2] - m.Paper[2]}});
+    std::sort(ink.begin(), ink.end(), [](const auto& x, const auto& y) { return x.first > y.first; });
+    ink.resize(std::min<std::size_t>(ink.size(), 200));
+    std::vector<float> ia, ib;
+    for (const auto& i : ink) {
+        ia.push_back(i.second[0]);
+        ib.push_back(i.second[1]);
+    }
+    const float a = Percentile(ia, 50), b = Percentile(ib, 50);
+    if (std::hypot(a, b) < 1.5f * kChromaNoise || b > 0) {
+        m.Name = "escura";
     } else {
-        m.Kind = TInkKind::Dark;
-        const float dl = darkL.empty() ? 40.f : Percentile(darkL, 90);
-        m.Ink = {m.Paper[0] - std::max(dl, 2 * kDarkNoise), m.Paper[1], m.Paper[2]};
-        m.Name = "preta";
+        const double hue = std::atan2(b, a) * 180 / M_PI;
+        m.Name = hue < -60 ? "azul" : hue < -35 ? "violeta" : "roxa";
     }
     return m;
 }
 
-cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TTraceParams& prm)
+cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& cs, const TTraceParams& prm)
 {
     const cv::Mat lab = ToLab(rect);
     cv::Mat s(lab.size(), CV_32F);
-    const float ia = ink.Ink[1] - ink.Paper[1], ib = ink.Ink[2] - ink.Paper[2];
-    const float norm = std::max(std::hypot(ia, ib), kChromaNoise);
-    const float ua = ia / norm, ub = ib / norm;
-    const float inkDark = std::max(ink.Paper[0] - ink.Ink[0], kDarkNoise);
     for (int r = 0; r < lab.rows; ++r) {
         const auto* p = lab.ptr<cv::Vec3f>(r);
         auto* o = s.ptr<float>(r);
-        for (int c = 0; c < lab.cols; ++c) {
-            const float dL = ink.Paper[0] - p[c][0], da = p[c][1] - ink.Paper[1], db = p[c][2] - ink.Paper[2];
-            float v;
-            if (ink.Kind == TInkKind::Colour) {
-                // Along the ink's hue, away from paper; colours off that hue (the grid) fade out.
-                const float along = da * ua + db * ub, across = std::fabs(da * ub - db * ua);
-                const float w = across / (0.6f * norm + kChromaNoise);
-                v = std::max(0.f, along - 0.5f * kChromaNoise) / norm * std::exp(-w * w);
-            } else {
-                // Dark and without colour: a coloured grid drops out; a grey one is removed below.
-                const float chroma = std::hypot(da, db) / (2 * kChromaNoise);
-                v = std::max(0.f, dL - kDarkNoise) / inkDark * std::exp(-chroma * chroma);
-            }
-            o[c] = v;
-        }
+        for (int c = 0; c < lab.cols; ++c)
+            o[c] = RawInk(p[c], ink);
     }
-    if (ink.Kind == TInkKind::Dark) {
+    {
         // Printed lines run across the whole chart; the pen seldom does: remove what
-        // stays high along most of a row or column.
+        // stays high along most of a row or column. Time lines go on every chart (only
+        // a siphon drop runs along one, and the path does not need its ink); the rows
+        // only when the grid has no colour to tell it from a long dry stretch of the pen.
         const double pct = (1.0 - prm.PrintedLineShare) * 100.0;
         std::vector<float> rowP(std::size_t(s.rows)), colP(std::size_t(s.cols)), buf;
-        for (int r = 0; r < s.rows; ++r) {
+        for (int r = 0; r < s.rows && ink.GreyGrid; ++r) {
             buf.assign(s.ptr<float>(r), s.ptr<float>(r) + s.cols);
             rowP[std::size_t(r)] = Percentile(buf, pct);
         }
+        cv::Mat t = s.t();
         for (int c = 0; c < s.cols; ++c) {
-            buf.resize(std::size_t(s.rows));
-            for (int r = 0; r < s.rows; ++r)
-                buf[std::size_t(r)] = s.at<float>(r, c);
+            buf.assign(t.ptr<float>(c), t.ptr<float>(c) + t.cols);
             colP[std::size_t(c)] = Percentile(buf, pct);
         }
+        const float gain = 1.5f;
         for (int r = 0; r < s.rows; ++r) {
             auto* o = s.ptr<float>(r);
             for (int c = 0; c < s.cols; ++c)
-                o[c] = std::max(0.f, o[c] - 1.5f * (rowP[std::size_t(r)] + colP[std::size_t(c)]));
+                o[c] = std::max(0.f, o[c] - gain * (rowP[std::size_t(r)] + colP[std::size_t(c)]));
         }
     }
+    {
+        const int kw = std::max(3, int(std::lround(prm.BlotMinutes / prm.ColumnMinutes)) | 1);
+        const int kh = std::max(3, int(std::lround(prm.BlotMm / prm.RowMm)) | 1);
+        cv::Mat blots;
+        cv::morphologyEx(s, blots, cv::MORPH_OPEN, cv::getStructuringElement(cv::MORPH_RECT, {kw, kh}));
+        s -= blots;
+    }
     cv::GaussianBlur(s, s, cv::Size(3, 3), 0);
+    // The reference ink: strong cells inside the printed area only (the scan's dark
+    // border and the punch holes lie mostly outside it).
+    const int r0 = std::clamp(int(std::lround(cs.Row(prm.TopMm))), 0, s.rows - 1);
+    const int r1 = std::clamp(int(std::lround(cs.Row(0.0))), r0, s.rows - 1);
     std::vector<float> all;
-    all.reserve(s.total() / 4 + 1);
-    for (int r = 0; r < s.rows; r += 2)
+    for (int r = r0; r <= r1; r += 2)
         for (int c = 0; c < s.cols; c += 2)
             all.push_back(s.at<float>(r, c));
-    const float ref = std::max(Percentile(all, prm.InkReferencePercentile), 0.05f);
+    const float ref = std::max(Percentile(all, prm.InkReferencePercentile), 2.0f);
     s.convertTo(s, CV_32F, 1.0 / ref);
     cv::min(s, 1.0, s);
     return s;

@@ -135,6 +135,35 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
             out.Unsure.push_back({cs.Time(a), cs.Time(b), TUnsureKind::Gap});
     }
 
+    // The path leaves a steep rise a column early and joins the next one a column
+    // late: the peak and the return are where the ink of the drop's columns ends.
+    const int reach = int(std::lround(prm.DropReachMm / cs.Dp));
+    auto inkAt = [&](int r, int c0, int c1) {
+        float v = 0;
+        for (int k = std::max(0, c0); k <= std::min(C - 1, c1); ++k)
+            v = std::max(v, score.at<float>(r, k));
+        return v >= prm.WeakInk;
+    };
+    for (int c = first + 1; c <= last; ++c) {
+        if (!drop[std::size_t(c)])
+            continue;
+        int top = int(std::lround(path.Row[std::size_t(c - 1)]));
+        for (int r = top - 1, miss = 0; r >= 0 && r >= top - reach && miss < 2; --r)
+            if (inkAt(r, c - 2, c))
+                top = r, miss = 0;
+            else
+                ++miss;
+        int bottom = int(std::lround(path.Row[std::size_t(c)]));
+        for (int r = bottom + 1, miss = 0; r < score.rows && r <= bottom + reach && miss < 2; ++r)
+            if (inkAt(r, c - 1, c + 1))
+                bottom = r, miss = 0;
+            else
+                ++miss;
+        const double halfPen = prm.PenHalfWidthMm / cs.Dp;
+        p[std::size_t(c - 1)] = std::max(p[std::size_t(c - 1)], cs.Prec(top + halfPen));
+        p[std::size_t(c)] = std::min(p[std::size_t(c)], cs.Prec(bottom - halfPen));
+    }
+
     // Siphon drops should leave ink along their time line.
     int doubtful = 0;
     for (int c = first + 1; c <= last; ++c) {
@@ -152,6 +181,21 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         if (n > 0 && double(on) / n < prm.DropInkShare) {
             ++doubtful;
             out.Unsure.push_back({cs.Time(c - 1), cs.Time(c), TUnsureKind::DoubtfulDrop});
+        }
+    }
+
+    // A doubtful drop soon after the start is no siphon: the path began on something
+    // else (a blot, the print) before the pen's own record.
+    if (int d = int(std::find(drop.begin() + first + 1, drop.begin() + last + 1, 1) - drop.begin());
+        d <= last && minutes(d - first) < prm.FalseStartMinutes && !out.Unsure.empty()) {
+        const auto u = std::find_if(out.Unsure.begin(), out.Unsure.end(), [&](const TUnsure& x) {
+            return x.Kind == TUnsureKind::DoubtfulDrop && std::fabs(x.End - cs.Time(d)) < 1e-9;
+        });
+        if (u != out.Unsure.end()) {
+            out.Unsure.erase(u);
+            --doubtful;
+            drop[std::size_t(d)] = 0;
+            first = d;
         }
     }
 
@@ -238,7 +282,7 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     }
     out.Rectified = Rectify(scanBgr, out.Space);
     out.Ink = FindInk(out.Rectified);
-    out.Score = ScoreInk(out.Rectified, out.Ink, prm);
+    out.Score = ScoreInk(out.Rectified, out.Ink, out.Space, prm);
     out.Path = FindPath(out.Score, out.Space, prm);
     MakeCurve(out.Path, out.Score, out.Space, prm, out);
     return out;

@@ -56,17 +56,21 @@ TChartSpace MakeChartSpace(const TScale& scale, int startHour, const TScanFrame&
                            const TTraceParams& prm);
 cv::Mat Rectify(const cv::Mat& scanBgr, const TChartSpace& cs);
 
-enum class TInkKind { Colour, Dark };
+// What tells the pen from the printed chart. A coloured grid darkens the paper in
+// proportion to its colour; whatever darkness its colour does not explain, and any
+// colour off the grid's hue, is the pen's. A grey grid (and a 1-bit scan) has no
+// colour to go by: its lines are found by their regularity instead.
 struct TInkModel
 {
-    TInkKind Kind = TInkKind::Dark;
-    cv::Vec3f Paper;    // Lab (L 0..100, a, b)
-    cv::Vec3f Ink;      // Lab of the pen's ink
-    std::string Name;   // "azul", "violeta", "roxa", "preta" (Windows-1252)
+    cv::Vec3f Paper;         // Lab (L 0..100, a, b)
+    cv::Vec2f GridHue{0, 0}; // unit (a, b) direction of the printed grid's colour
+    float GridDarkness = 0;  // L lost per unit of the grid's colour
+    bool GreyGrid = true;
+    std::string Name;        // the ink as seen: "azul", "violeta", "roxa", "escura" (Windows-1252)
 };
 TInkModel FindInk(const cv::Mat& rectifiedBgr);
 // CV_32F 0..1; the printed lines of a grey or 1-bit chart are found by their regularity and removed.
-cv::Mat ScoreInk(const cv::Mat& rectifiedBgr, const TInkModel& ink, const TTraceParams& prm);
+cv::Mat ScoreInk(const cv::Mat& rectifiedBgr, const TInkModel& ink, const TChartSpace& cs, const TTraceParams& prm);
 
 struct TPath
 {

@@ -10,27 +10,33 @@ struct TTraceParams
     // MarginMm below 0 mm to MarginMm above 10 mm.
     double ColumnMinutes = 0.5;
     double RowMm = 0.02;
-    double MarginMm = 0.6;
+    double MarginMm = 0.3;
     double TopMm = 10.0;
 
     // Ink: a pixel scores 1 when it is as far from the paper, in the ink's
     // direction, as the strongest ink of the chart.
-    double InkReferencePercentile = 99.7;
+    double InkReferencePercentile = 99.0; // of the cells of the printed area
+    // Blots far thicker than the pen (punch holes, stamps, heavy print) are removed:
+    // what survives an opening this long and this tall.
+    double BlotMinutes = 6.0;
+    double BlotMm = 0.2;
     // Grey and 1-bit scans: a row or column whose score stays this high over
     // this share of the chart is a printed line, not the pen.
     double PrintedLineShare = 0.7;
 
     // The path: costs per column and per mm.
     double RiseCostPerMm = 0.4;
+    double BlankRiseCostPerMm = 3.0; // added for each mm climbed where the column has no ink
     double DeclineCostPerMm = 40.0;
-    double SiphonCost = 6.0;
-    double SiphonTopMm = 7.0;    // a siphon starts at or above this reading
-    double SiphonBottomMm = 2.5; // and ends at or below this one
+    double SiphonCost = 18.0;
+    double SiphonTopMm = 8.0;    // a siphon starts at or above this reading
+    double SiphonBottomMm = 2.0; // and ends at or below this one
     double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
 
     // Ink along the path.
     double WeakInk = 0.22;          // below this a column has no ink under the path
-    double StartRunMinutes = 3.0;   // the record starts with this much ink in a row
+    double StartRunMinutes = 6.0;   // the record starts with this much ink in a row
+    double FalseStartMinutes = 30.0; // a doubtful drop this soon after the start ends a false start
     double BridgeMinutes = 20.0;    // gaps up to this long are bridged
     double FlatGapMm = 0.15;        // a longer gap this flat is a dry stretch hidden by the grid
     double UnsureGapMinutes = 6.0;  // a bridged gap this long is reported
@@ -38,6 +44,8 @@ struct TTraceParams
     double AmbiguousAwayMm = 0.4;   // at least this far from the path
     double AmbiguousMinutes = 20.0; // over this long
     double DropInkShare = 0.35;     // a siphon drop with less ink along it is doubtful
+    double DropReachMm = 1.5;       // the ink of a drop's ends is looked for this far from the path
+    double PenHalfWidthMm = 0.03;   // half the pen line's thickness, in mm of reading
 
     // Simplification: a point is kept where the curve bends away from the chord by more than this.
     double SimplifyMm = 0.025;

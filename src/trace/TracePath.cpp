@@ -7,6 +7,14 @@
 #include <limits>
 
 namespace rs::trace {
+namespace {
+
+// Below the floor a score is print or noise; above it faint ink is still far better
+// than none, so the cost falls steeply with the first real traces of ink.
+constexpr float kFloor = 0.2f;
+inline float Cost(float s) { return 1.f - std::sqrt(std::max(0.f, (s - kFloor) / (1.f - kFloor))); }
+
+} // namespace
 
 TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm)
 {
@@ -19,19 +27,22 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
     const int topRow = std::clamp(int(std::floor(cs.Row(prm.SiphonTopMm))), 0, R - 1);
     const int bottomRow = std::clamp(int(std::ceil(cs.Row(prm.SiphonBottomMm))), 0, R - 1);
     const float siphon = float(prm.SiphonCost);
+    const float blankRise = float(prm.BlankRiseCostPerMm * cs.Dp);
 
     // from[c][r]: the row of column c−1 the best path to (c, r) comes from; −1−row for a siphon drop.
     std::vector<int> from(std::size_t(R) * std::size_t(C));
     std::vector<float> D(static_cast<std::size_t>(R)), A(static_cast<std::size_t>(R)), B(static_cast<std::size_t>(R));
     std::vector<int> argA(static_cast<std::size_t>(R)), argB(static_cast<std::size_t>(R));
     for (int r = 0; r < R; ++r)
-        D[std::size_t(r)] = 1.f - score.at<float>(r, 0);
+        D[std::size_t(r)] = Cost(score.at<float>(r, 0));
     for (int c = 1; c < C; ++c) {
         // Rising: A[r] = min over q ≥ r of D[q] + rise·(q − r).
+        // Climbing through rows without ink costs more: rain draws its rise, a leap to
+        // handwriting higher up draws nothing in between.
         A[std::size_t(R - 1)] = D[std::size_t(R - 1)];
         argA[std::size_t(R - 1)] = R - 1;
         for (int r = R - 2; r >= 0; --r) {
-            const float up = A[std::size_t(r + 1)] + rise;
+            const float up = A[std::size_t(r + 1)] + rise + blankRise * (1.f - score.at<float>(r, c));
             if (up < D[std::size_t(r)]) {
                 A[std::size_t(r)] = up;
                 argA[std::size_t(r)] = argA[std::size_t(r + 1)];
@@ -59,7 +70,6 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
             if (D[std::size_t(r)] < D[std::size_t(top)])
                 top = r;
         const float viaSiphon = D[std::size_t(top)] + siphon;
-        const float* s = nullptr;
         int* f = &from[std::size_t(c) * std::size_t(R)];
         for (int r = 0; r < R; ++r) {
             float best = A[std::size_t(r)];
@@ -75,9 +85,8 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
             f[r] = src;
             A[std::size_t(r)] = best; // reused as the new column
         }
-        (void)s;
         for (int r = 0; r < R; ++r)
-            D[std::size_t(r)] = A[std::size_t(r)] + 1.f - score.at<float>(r, c);
+            D[std::size_t(r)] = A[std::size_t(r)] + Cost(score.at<float>(r, c));
     }
     std::vector<int> rows(static_cast<std::size_t>(C));
     int r = int(std::min_element(D.begin(), D.end()) - D.begin());

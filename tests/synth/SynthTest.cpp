@@ -73,7 +73,8 @@ TEST_P(SynthInk, TruthLiesOnTheInk)
         for (double f : {0.0, 0.5}) {
             const double t = c.Pen[i].T + f * (c.Pen[i + 1].T - c.Pen[i].T);
             const double p = c.Pen[i].P + f * (c.Pen[i + 1].P - c.Pen[i].P);
-            EXPECT_LT(at(c.ImagePos(t, p)), 110) << "t=" << t << " p=" << p;
+            // A siphon drop is swept in seconds: paler ink.
+            EXPECT_LT(at(c.ImagePos(t, p)), c.Pen[i].Mark == 1 ? 170 : 110) << "t=" << t << " p=" << p;
             const cv::Point2d back = c.ChartAt(c.ImagePos(t, p));
             EXPECT_NEAR(back.x, t, 1e-9);
             EXPECT_NEAR(back.y, p, 1e-9);

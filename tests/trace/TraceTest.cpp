@@ -1,0 +1,246 @@
+#include "support/DrawnChart.h"
+
+#include "trace/ScanImage.h"
+#include "trace/TraceEngine.h"
+#include "trace/TraceOverlay.h"
+
+#include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace rs;
+using rs::test::TDrawnChart;
+
+namespace {
+
+// A day with a dry start, a storm up to the siphon, a second rise and a dry end.
+TDrawnChart StormDay(bool curved)
+{
+    TDrawnChart d;
+    d.Curved = curved;
+    d.Pen = {{7.2, 0.6}, {10.0, 0.6}, {11.0, 3.0}, {12.5, 9.9}, {12.501, 0.05}, {14.0, 2.5}, {15.5, 4.0}, {30.5, 4.0}};
+    return d;
+}
+
+struct TTraced
+{
+    TRChart Chart;
+    trace::TTraceResult Result;
+};
+
+void TraceDrawn(const TDrawnChart& d, TTraced& out)
+{
+    d.PrepareChart(out.Chart);
+    ASSERT_TRUE(out.Chart.Scale().Concluded);
+    out.Result = trace::Trace(d.Draw(), d.Frame(), out.Chart.Scale(), d.Hour);
+    ASSERT_EQ(out.Result.Error, "");
+    trace::FillCurve(out.Chart, out.Result);
+    // RS_TRACE_DUMP=DIR keeps each traced chart's overlay, for looking at a failure.
+    if (const char* dir = std::getenv("RS_TRACE_DUMP")) {
+        static int n = 0;
+        cv::imwrite(std::string(dir) + "/trace" + std::to_string(++n) + ".png",
+                    trace::DrawOverlay(d.Draw(), d.Frame(), out.Chart.Scale(), out.Result));
+        cv::Mat sc;
+        out.Result.Score.convertTo(sc, CV_8U, 255);
+        cv::imwrite(std::string(dir) + "/score" + std::to_string(n) + ".png", sc);
+    }
+}
+
+// Largest error of the accumulated rainfall on a one-minute grid over the traced span.
+double MaxAccumulatedError(const TDrawnChart& d, const TCurve& curve)
+{
+    double worst = 0;
+    const double t0 = curve.Items(0)->Time(), t1 = curve.Last()->Time();
+    for (double t = t0; t <= t1; t += 1.0 / 60) {
+        int i = 0;
+        while (i + 1 < curve.Count() && curve.Items(i + 1)->Time() < t)
+            ++i;
+        const TDigPoint* a = curve.Items(i);
+        const TDigPoint* b = curve.Items(std::min(i + 1, curve.Count() - 1));
+        const double f = b->Time() > a->Time() ? (t - a->Time()) / (b->Time() - a->Time()) : 0;
+        const double got = a->Accumulated + (b->Accumulated - a->Accumulated) * std::clamp(f, 0.0, 1.0);
+        worst = std::max(worst, std::fabs(got - d.Accumulated(t)));
+    }
+    return worst;
+}
+
+} // namespace
+
+TEST(ScaleInverse, ValueToCountsUndoesTheScale)
+{
+    for (bool curved : {false, true}) {
+        TDrawnChart d;
+        d.Curved = curved;
+        TRChart chart;
+        d.PrepareChart(chart);
+        const TScale& s = chart.Scale();
+        for (double t : {7.5, 13.0, 30.0})
+            for (double p : {0.0, 4.2, 10.0}) {
+                double x, y;
+                ASSERT_TRUE(s.ValueToCounts(t, p, x, y));
+                EXPECT_NEAR(s.TimeAt(x, y), t, 1e-9) << curved;
+                EXPECT_NEAR(s.PrecAt(x, y), p, 1e-9) << curved;
+            }
+    }
+}
+
+class TraceDay : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(TraceDay, FollowsTheInkAndCountsTheSiphon)
+{
+    const TDrawnChart d = StormDay(GetParam());
+    TTraced t;
+    TraceDrawn(d, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(t.Result.Siphons, 1);
+    EXPECT_EQ(c.Peaks, 1);
+    EXPECT_EQ(c.Failures, 0);
+    EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.3);
+    EXPECT_LT(MaxAccumulatedError(d, c), 0.3);
+    EXPECT_NEAR(c.Items(0)->Time(), 7.2, 0.1);
+    // The overflow as the command makes it: the peak marked, the return 0.001 h later.
+    int peak = -1;
+    for (int i = 0; i < c.Count(); ++i)
+        if (c.Items(i)->Mark() == 1)
+            peak = i;
+    ASSERT_GE(peak, 0);
+    EXPECT_NEAR(c.Items(peak)->Time(), 12.5, 0.05);
+    EXPECT_NEAR(c.Items(peak + 1)->Time() - c.Items(peak)->Time(), 0.001, 1e-9);
+    EXPECT_LT(c.Items(peak + 1)->Prec(), 0.5);
+    // Bends only: a few dozen points, not one per column.
+    EXPECT_LT(c.Count(), 120);
+    EXPECT_GT(t.Result.Confidence, 0.6);
+}
+
+INSTANTIATE_TEST_SUITE_P(StraightAndCurved, TraceDay, ::testing::Values(false, true));
+
+TEST(Trace, FlatStretchOnAGridLineIsFollowed)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 2.0}, {18.0, 2.0}, {19.0, 3.4}, {30.5, 3.4}}; // 2 mm and 3.4 mm are printed lines
+    TTraced t;
+    TraceDrawn(d, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Peaks, 0);
+    EXPECT_EQ(c.Failures, 0);
+    EXPECT_LT(MaxAccumulatedError(d, c), 0.25);
+}
+
+TEST(Trace, ShortGapIsBridgedLongMissingRecordIsAFailure)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 0.5}, {12.0, 1.0}, {20.0, 6.0}, {30.5, 6.5}};
+    d.Blank = {{9.0, 9.1}, {13.0, 17.0}};
+    TTraced t;
+    TraceDrawn(d, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Failures, 1);
+    EXPECT_EQ(t.Result.Failures, 1);
+    bool reported = false;
+    for (const trace::TUnsure& u : t.Result.Unsure)
+        reported = reported || (u.Kind == trace::TUnsureKind::Failure && u.Start < 13.2 && u.End > 16.8);
+    EXPECT_TRUE(reported);
+    for (int i = 0; i < c.Count(); ++i) {
+        if (c.Items(i)->Mark() == 2)
+            EXPECT_NEAR(c.Items(i)->Time(), 13.0, 0.1);
+    }
+}
+
+TEST(Trace, ScaleOfAnotherScanIsRefused)
+{
+    TDrawnChart d = StormDay(false);
+    TRChart chart;
+    d.PrepareChart(chart);
+    trace::TScanFrame far = d.Frame();
+    far.DpiX = far.DpiY = 10; // the chart lands far outside the picture
+    const trace::TTraceResult r = trace::Trace(d.Draw(), far, chart.Scale(), d.Hour);
+    EXPECT_FALSE(r.Error.empty());
+    EXPECT_TRUE(r.Points.empty());
+}
+
+TEST(Trace, OverlayDrawsOnACopy)
+{
+    const TDrawnChart d = StormDay(true);
+    TTraced t;
+    TraceDrawn(d, t);
+    const cv::Mat scan = d.Draw();
+    const cv::Mat pic = trace::DrawOverlay(scan, d.Frame(), t.Chart.Scale(), t.Result);
+    ASSERT_EQ(pic.size(), scan.size());
+    EXPECT_GT(cv::norm(pic, scan, cv::NORM_L1), 0);
+    EXPECT_EQ(cv::norm(d.Draw(), scan, cv::NORM_L1), 0);
+}
+
+// --- loading ---------------------------------------------------------------------
+
+namespace {
+
+std::string Bytes(const cv::Mat& img, const std::string& ext)
+{
+    std::vector<uchar> buf;
+    cv::imencode(ext, img, buf);
+    return {buf.begin(), buf.end()};
+}
+
+std::string PngClaiming(std::uint32_t w, std::uint32_t h)
+{
+    std::string b = Bytes(cv::Mat(20, 20, CV_8UC3, cv::Scalar(1, 2, 3)), ".png");
+    for (int i = 0; i < 4; ++i) {
+        b[std::size_t(16 + i)] = char(w >> (24 - 8 * i));
+        b[std::size_t(20 + i)] = char(h >> (24 - 8 * i));
+    }
+    return b;
+}
+
+} // namespace
+
+TEST(ScanImage, BadPicturesAreRefusedWithTheReason)
+{
+    cv::Mat noisy(60, 80, CV_8UC3);
+    cv::randu(noisy, 0, 255);
+    const struct
+    {
+        std::string Bytes;
+        const char* Reason;
+    } rows[] = {
+        {"", "vazio"},
+        {"not a picture at all", "formato"},
+        {std::string("\x89PNG\r\n\x1A\n", 8) + "truncated", "danificado"},
+        {Bytes(cv::Mat(60, 80, CV_8UC3, cv::Scalar(200, 200, 200)), ".png"), "uma s\xF3 cor"},
+        {Bytes(cv::Mat(8, 8, CV_8UC3, cv::Scalar(0, 0, 0)), ".bmp"), "pequena"},
+        {PngClaiming(30000, 40), "grande demais"},
+        {PngClaiming(15000, 15000), "mem\xF3ria"},
+        {Bytes(noisy, ".png").substr(0, 200), "danificado"},
+    };
+    for (const auto& r : rows) {
+        const trace::TScan s = trace::DecodeScan(r.Bytes, "x.png");
+        EXPECT_FALSE(s.Ok()) << r.Reason;
+        EXPECT_NE(s.Error.find(r.Reason), std::string::npos) << s.Error;
+        EXPECT_TRUE(s.Image.empty());
+    }
+    EXPECT_TRUE(trace::DecodeScan(Bytes(noisy, ".png"), "x.png").Ok());
+    EXPECT_TRUE(trace::DecodeScan(Bytes(noisy, ".jpg"), "x.jpg").Ok());
+    EXPECT_FALSE(trace::LoadScan("/nonexistent/chart.tif").Ok());
+}
+
+TEST(ScanImage, PagesOfAMultiPageTiff)
+{
+    const std::string path = std::string(::testing::TempDir()) + "rs_trace_pages.tif";
+    cv::Mat a(40, 60, CV_8UC3), b(50, 70, CV_8UC3);
+    cv::randu(a, 0, 255);
+    cv::randu(b, 0, 255);
+    ASSERT_TRUE(cv::imwritemulti(path, std::vector<cv::Mat>{a, b}));
+    const trace::TScan first = trace::LoadScan(path), second = trace::LoadScan(path, 1), none = trace::LoadScan(path, 2);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(first.Ok()) << first.Error;
+    ASSERT_TRUE(second.Ok()) << second.Error;
+    EXPECT_EQ(first.Image.size(), a.size());
+    EXPECT_EQ(second.Image.size(), b.size());
+    EXPECT_EQ(first.Header.Pages, 2);
+    EXPECT_FALSE(none.Ok());
+    EXPECT_NE(none.Error.find("2 p\xE1gina"), std::string::npos) << none.Error;
+}
