@@ -1,6 +1,7 @@
 // The chart window's three menus and the enabling rules of their items.
 
 #include "chartwin/uRChartWnd.h"
+#include "scale/ui/GridAssist.h"
 
 #include "chartwin/DrawBox.h"
 #include "chartwin/Pictures.h"
@@ -202,6 +203,8 @@ void TRChartFrm::UpdateActions()
         return;
     const TRChart& d = *FDoc;
     const TScale& s = d.Scale();
+    // Clicks on the scan snap to the printed grid while this chart's control points are marked.
+    TGridAssist::Instance().SetMarking(d.State() == DefiningScale, d.Info.Hour, !d.Info.Linear);
     const TCurve& c = d.Curve();
     const int state = d.State();
     const bool tablet = TabletAvailable();

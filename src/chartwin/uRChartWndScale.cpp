@@ -7,6 +7,7 @@
 #include "chartwin/DrawBox.h"
 #include "chartwin/SnapCursor.h"
 #include "chartwin/uRChartWndServices.h"
+#include "scale/ui/GridAssist.h"
 #include "scale/ui/uMsgPt.h"
 #include "scale/ui/uReadCtrlPt.h"
 #include "scale/ui/uScaleDlg.h"
@@ -147,6 +148,17 @@ void TRChartFrm::mnDefScaleClick()
         else
             SetShowCtrlPt(true);
         MsgPt()->Start();
+        if (ScaleDlg()->AutoPlace()) {
+            std::string bad;
+            const std::string why = TGridAssist::Instance().PlaceControlPoints(*FDoc, &bad);
+            if (!bad.empty())
+                wnd::ShowWarning(QString::fromStdString(bad));
+            if (!why.empty())
+                wnd::ShowWarning(QString::fromStdString(why) +
+                                 QStringLiteral("\nMarque os pontos de controle na imagem."));
+            ScaleStatFrm()->Refresh();
+            FBox->update();
+        }
     }
     UpdateActions();
 }

@@ -62,8 +62,8 @@ std::string ParseLine(std::string_view line, TChartModel& m)
     double minMm = 0, maxMm = 0;
     if (!TryStrToInt(f[1], m.Hour) || m.Hour < 0 || m.Hour > 23)
         return "a hora de coloca\xE7\xE3o deve ser de 0 a 23";
-    if (!TryStrToInt(f[2], m.Hours) || m.Hours < 1 || m.Hours > 48)
-        return "o n\xFAmero de horas deve ser de 1 a 48";
+    if (!TryStrToInt(f[2], m.Hours) || m.Hours < 3 || m.Hours > 48)
+        return "o n\xFAmero de horas deve ser de 3 a 48";
     if (!TryStrToFloat(f[3], minMm) || !TryStrToFloat(f[4], maxMm) || !std::isfinite(minMm) ||
         !std::isfinite(maxMm) || minMm < -1 || maxMm > 100 || maxMm - minMm < 1 ||
         std::abs((maxMm - minMm) - std::round(maxMm - minMm)) > 1e-6)

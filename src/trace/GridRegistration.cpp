@@ -376,7 +376,7 @@ TGridResult RegisterGrid(const cv::Mat& scan, const TChartModel& model)
     cv::reduce(turned, rowsM, 1, cv::REDUCE_AVG, CV_64F);
     std::vector<double> rowProf(rowsM.begin<double>(), rowsM.end<double>());
     Smooth(rowProf);
-    const double mmLo = std::max(4.0, 3.0 * model.MmDivisions), mmHi = (turned.rows - 2) / double(nMm);
+    const double mmLo = std::max(4.0, 1.5 * model.MmDivisions), mmHi = (turned.rows - 2) / double(nMm);
     if (mmHi <= mmLo)
         return fail("a imagem \xE9 baixa demais para as linhas de mm do modelo.");
     TComb mm = SearchComb(rowProf, mmLo, mmHi, nMm, model.MmDivisions);

@@ -121,3 +121,30 @@ TEST(ChartModels, DefaultsAndTheOperatorsFileLineByLine)
         EXPECT_NE(r.Errors[std::size_t(i)].find("linha " + std::to_string(i + 2) + ":"), std::string::npos)
             << r.Errors[std::size_t(i)];
 }
+
+#include "trace/ScanImage.h"
+
+#include <filesystem>
+
+TEST(GridRegistration, RealScanPlacementHourAtTheLeftEnd)
+{
+    std::string path;
+    for (const char* up : {"/../shared", "/../../shared"}) // the repository, or a worktree beside it
+        if (std::filesystem::exists(std::string(RS_SOURCE_DIR) + up + "/scans/m162-2014-03-06.tif"))
+            path = std::string(RS_SOURCE_DIR) + up + "/scans/m162-2014-03-06.tif";
+    if (path.empty())
+        GTEST_SKIP() << "no real scan beside the repository";
+    const TScan scan = LoadScan(path, 0);
+    ASSERT_TRUE(scan.Ok()) << scan.Error;
+    const TGridResult g = RegisterGrid(scan.Image, DefaultChartModel(7, false));
+    ASSERT_TRUE(g.Found) << g.Error;
+    // Printed on this paper: the 7 h line under its "7" near the left end, the 8 h line of the next day
+    // near the right end, 10 mm at the top of the grid and 0 mm at its bottom.
+    const cv::Point2d first = g.Pixel(7, 5), last = g.Pixel(32, 5);
+    EXPECT_NEAR(first.x, 57, 4);
+    EXPECT_NEAR(last.x, 1641, 6);
+    EXPECT_NEAR(g.Pixel(7, 10).y, 31, 3);
+    EXPECT_NEAR(g.Pixel(7, 0).y, 346, 3);
+    EXPECT_LT(g.MaxTimeResidual * 60, 3.0);
+    EXPECT_LT(g.MaxPrecResidual, 0.05);
+}

@@ -3,6 +3,8 @@
 #include "common/Utils.h"
 #include "common/uAppFiles.h"
 
+#include "CliCommand.h"
+
 namespace rs::cli {
 
 bool ChooseChartModel(const std::string& name, int hour, bool curved, trace::TChartModel& model, std::string& error)
@@ -17,6 +19,9 @@ bool ChooseChartModel(const std::string& name, int hour, bool curved, trace::TCh
     const std::string wanted = Utf8ToCp1252(name);
     if (const trace::TChartModel* m = trace::FindChartModel(models, wanted)) {
         model = *m;
+        // The good models are used; the bad lines are named all the same.
+        for (const std::string& e : errors)
+            WriteErr(Cp1252ToUtf8(e));
         return true;
     }
     error = "Modelo de gr\xC3\xA1" "fico desconhecido: " + name + ". Modelos:";

@@ -1,6 +1,7 @@
 #include "scale/ui/uScaleDlg.h"
 
 #include "chartwin/ChartImage.h"
+#include "scale/ui/GridAssist.h"
 #include "common/uAppFiles.h"
 #include "common/ui/MessageService.h"
 #include "common/ui/UiHelpers.h"
@@ -74,6 +75,9 @@ TScaleDlg::TScaleDlg(QWidget* parent) : QDialog(parent)
     rbCoordsDuring = new QRadioButton(QStringLiteral("&Marcar ponto, digitar Coordenadas"), gbPoints);
     InstallHint(rbCoordsDuring,
                 QStringLiteral("As coodenadas devem ser digitadas\r\na cada ponto marcado. Menos prático!"));
+    rbCoordsAuto = new QRadioButton(QStringLiteral("Colocar os pontos &automaticamente na grade da imagem"), gbPoints);
+    InstallHint(rbCoordsAuto, QStringLiteral("Os pontos de controle são achados na grade impressa\r\ndo gráfico "
+                                             "escaneado na Mesa Virtual."));
     lbInfo = new QLabel(gbPoints);
     lbInfo->setStyleSheet(QStringLiteral("color: green"));
 
@@ -86,6 +90,7 @@ TScaleDlg::TScaleDlg(QWidget* parent) : QDialog(parent)
     setRow->addWidget(btEditPoints);
     pl->addLayout(setRow);
     pl->addWidget(rbCoordsDuring);
+    pl->addWidget(rbCoordsAuto);
     pl->addWidget(lbInfo);
 
     auto* gbView = new QGroupBox(QStringLiteral("Visualização"), this);
@@ -122,6 +127,11 @@ bool TScaleDlg::Execute(TRChart& doc)
     ChartImg->SetTimeStart(doc.Info.Hour);
     ProgramCoordsList().SetStartHour(doc.Info.Hour);
     lbInfo->setText(QString::fromStdString(MinScalePointsMessage(doc.Info.Linear)));
+    FAutoPlace = false;
+    const bool scan = TGridAssist::Instance().HasScan();
+    rbCoordsAuto->setEnabled(scan);
+    if (!scan && rbCoordsAuto->isChecked())
+        rbCoordsDuring->setChecked(true);
     const bool ok = exec() == QDialog::Accepted;
     ProgramCoordsList().RemoveTemporary();
     FDoc = nullptr;
@@ -232,6 +242,7 @@ void TScaleDlg::OkClick()
         return;
     TScale& scale = FDoc->Scale();
     scale.SetCoordMode(defaults ? 0 : 1);
+    FAutoPlace = rbCoordsAuto->isChecked();
     if (defaults)
         list.Sets(i).CopyTo(scale.Predefined());
     accept();

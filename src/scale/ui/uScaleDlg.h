@@ -39,6 +39,7 @@ public:
 
     QRadioButton* rbCoordDefauls = nullptr;
     QRadioButton* rbCoordsDuring = nullptr;
+    QRadioButton* rbCoordsAuto = nullptr; // found on the grid of the scan in "Mesa Virtual"
     QComboBox* cbSetPoints = nullptr;
     QPushButton* btNewPoints = nullptr;
     QPushButton* btEditPoints = nullptr;
@@ -48,6 +49,8 @@ public:
     QPushButton* btCancel = nullptr;
 
     int RememberedIndex() const { return FRemembered; }
+    // The operator chose to have the control points placed on the scan's grid.
+    bool AutoPlace() const { return FAutoPlace; }
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -64,6 +67,7 @@ private:
 
     TRChart* FDoc = nullptr;
     int FRemembered = 0;
+    bool FAutoPlace = false;
 };
 
 // The program's single scale dialog (created on first use).

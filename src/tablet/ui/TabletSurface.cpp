@@ -48,9 +48,31 @@ TTabletSurface::TTabletSurface(TEmulatedTabletDriver& driver, QWidget* parent)
 
 // ---- Area
 
+namespace {
+const TTabletSurface* gScanSurface = nullptr;
+}
+
+const TTabletSurface* TTabletSurface::ScanSurface() { return gScanSurface; }
+
+TTabletSurface::~TTabletSurface()
+{
+    if (gScanSurface == this)
+        gScanSurface = nullptr;
+}
+
+TTabletSurface::TSnapFn& TTabletSurface::SnapHook()
+{
+    static TSnapFn hook;
+    return hook;
+}
+
 void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
 {
     FImage = image;
+    if (!image.isNull())
+        gScanSurface = this;
+    else if (gScanSurface == this)
+        gScanSurface = nullptr;
     FReduced = QImage();
     if (image.isNull()) {
         FDpiX = FDpiY = kDefaultDpi;
@@ -189,6 +211,12 @@ void TTabletSurface::TrackPointer(QPointF widgetPos)
     FPointerWidget = widgetPos;
     FInside = true;
     FPointer = PositionAt(widgetPos);
+    const std::optional<QPoint> was = FSnapped;
+    FSnapped.reset();
+    if (FPointer && SnapHook() && !(FModifiers & Qt::AltModifier))
+        FSnapped = SnapHook()(*this, *FPointer);
+    if (FSnapped || was)
+        update();
     emit pointerChanged();
 }
 
@@ -197,7 +225,7 @@ void TTabletSurface::SendPacket(bool release)
     const std::uint32_t buttons = Buttons();
     QPoint at;
     if (FPointer) {
-        at = *FPointer;
+        at = FSnapped ? *FSnapped : *FPointer;
     } else if (buttons != 0 || release) {
         // Off the area with a button held: the edge position, so that the
         // release still arrives.
@@ -233,6 +261,7 @@ bool TTabletSurface::HandleKey(int key, bool press, bool autoRepeat)
 
 void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
 {
+    FModifiers = e->modifiers();
     const QPointF pos = e->position();
     if (FPanning) {
         const QPointF delta = pos - FPanFrom;
@@ -245,6 +274,7 @@ void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
 
 void TTabletSurface::mousePressEvent(QMouseEvent* e)
 {
+    FModifiers = e->modifiers();
     setFocus(Qt::MouseFocusReason);
     TrackPointer(e->position());
     const std::uint32_t bit = ButtonBitOf(e->button());
@@ -264,6 +294,7 @@ void TTabletSurface::mousePressEvent(QMouseEvent* e)
 
 void TTabletSurface::mouseReleaseEvent(QMouseEvent* e)
 {
+    FModifiers = e->modifiers();
     TrackPointer(e->position());
     const std::uint32_t bit = ButtonBitOf(e->button());
     if (bit && (FMouseButtons & bit)) {
@@ -431,6 +462,14 @@ void TTabletSurface::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     PaintArea(p, FScale, FOffset, QRectF(rect()), true);
+    if (FSnapped && FInside) {
+        // Where a click goes: the printed intersection under the pointer.
+        const QPointF c = CountsToWidget(QPointF(FSnapped->x() + 0.5, FSnapped->y() + 0.5));
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(230, 40, 40), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(c, 5.0, 5.0);
+    }
 }
 
 } // namespace rs

@@ -15,6 +15,7 @@
 #include <QPointF>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 namespace rs {
@@ -39,6 +40,16 @@ class TTabletSurface : public QWidget
     double DpiY() const { return FDpiY; }
     int AreaWidth() const { return FDriver.AreaWidth(); }
     int AreaHeight() const { return FDriver.AreaHeight(); }
+
+    // The surface that last showed a scanned chart (null when none does).
+    static const TTabletSurface* ScanSurface();
+    ~TTabletSurface() override;
+
+    // ---- Snapping: while set, a pointer position near a printed grid intersection is
+    // moved onto it (the packets carry the intersection); Alt held turns it off.
+    using TSnapFn = std::function<std::optional<QPoint>(const TTabletSurface&, QPoint counts)>;
+    static TSnapFn& SnapHook();
+    std::optional<QPoint> SnappedCounts() const { return FSnapped; }
 
     // ---- The view
     // Widget pixels per count.
@@ -125,6 +136,8 @@ class TTabletSurface : public QWidget
     std::uint32_t FKeyButtons = 0;
     bool FPanning = false;
     QPointF FPanFrom;
+    Qt::KeyboardModifiers FModifiers;
+    std::optional<QPoint> FSnapped;
 };
 
 } // namespace rs
