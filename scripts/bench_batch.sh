@@ -3,7 +3,7 @@
 # `rainscribe-cli batch --jobs 2`. Prints charts per minute, the peak memory per job
 # and the share of charts on the review list; with OUT_DIR, also writes them as
 # OUT_DIR/batch.json for scripts/bench_report.py.
-#   bench_batch.sh [BUILD_DIR] [OUT_DIR]     (RS_BATCH_CHARTS: how many, default 200)
+#   bench_batch.sh [BUILD_DIR] [OUT_DIR]     (RS_BATCH_CHARTS: how many, default 200; RS_BATCH_JOBS, default 2)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
@@ -14,7 +14,8 @@ cli=$build/src/app/rainscribe-cli
 gen=$build/synth/chartgen
 [ -x "$cli" ] && [ -x "$gen" ] || { echo "bench_batch: build $cli and $gen first" >&2; exit 2; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# RS_BATCH_KEEP=1 keeps the archive, the charts and the report for a look.
+if [ -n "${RS_BATCH_KEEP:-}" ]; then echo "bench_batch: working in $work"; else trap 'rm -rf "$work"' EXIT; fi
 
 # The archive: every seed's random features, at 200 dpi; the gauge reading is the truth's sum.
 seq 1 "$n" | parallel -j "$jobs" "$gen" -o "$work/scan{}" --seed {} --kind dpi200 '>' /dev/null
