@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two shards of a batch run under GNU parallel, their reports merged, must give
-# the same report and the same charts as one run over the whole manifest.
+# the same report and the same charts as one run over the whole manifest; so
+# must a run killed after its first chart and started again.
 #   batch_shards.sh RAINSCRIBE_CLI CHARTGEN
 set -euo pipefail
 cli=$1
@@ -30,6 +31,18 @@ parallel --halt never "$cli" batch manifest.csv --data-folder sharded --report r
   '>' shard{}.json '2>' shard{}.log ::: 0 1 || true
 "$cli" batch-report rep-0 rep-1 -o rep-merged
 
+# A run killed (SIGKILL) after its first chart and started again ends with the same charts.
+"$cli" batch manifest.csv --data-folder killed --jobs 1 > /dev/null 2> killed.log &
+pid=$!
+for _ in $(seq 1 600); do
+  grep -q '^\[1/' killed.log 2>/dev/null && break
+  sleep 0.1
+done
+kill -9 "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+"$cli" batch manifest.csv --data-folder killed --report rep-killed --jobs 2 > /dev/null 2>&1 || true
+grep -q "mantido" rep-killed/relatorio.csv || { echo "the resumed run redid the charts already written"; exit 1; }
+
 # The reports without the seconds each chart took.
 strip() {
   python3 -c 'import csv,sys
@@ -45,6 +58,6 @@ rows=$(($(wc -l < rep-merged/relatorio.csv) - 1))
 ( cd single && find . -name '*.pvd' | sort ) > a.txt
 ( cd sharded && find . -name '*.pvd' | sort ) > b.txt
 diff a.txt b.txt
-while read -r f; do cmp "single/$f" "sharded/$f"; done < a.txt
+while read -r f; do cmp "single/$f" "sharded/$f"; cmp "single/$f" "killed/$f"; done < a.txt
 grep -q "tra" rep-merged/relatorio.csv
 echo "ok: $(wc -l < a.txt) charts, two shards merged equal one run"
