@@ -78,10 +78,13 @@ void ReadExisting(const std::string& path, const TScanLink* link, TBatchRow& row
     }
 }
 
-bool WritePng(const std::string& path, const cv::Mat& pic)
+bool WritePicture(const std::string& path, const cv::Mat& pic)
 {
     std::vector<uchar> png;
-    if (!cv::imencode(".png", pic, png))
+    // The full-size overlay of a scan's noise is several megabytes as PNG; a tenth as JPEG.
+    const bool jpeg = path.size() > 4 && path.compare(path.size() - 4, 4, ".jpg") == 0;
+    const std::vector<int> params = jpeg ? std::vector<int>{cv::IMWRITE_JPEG_QUALITY, 85} : std::vector<int>{};
+    if (!cv::imencode(jpeg ? ".jpg" : ".png", pic, png, params))
         return false;
     ForceDirectories(ExtractFilePath(path));
     return WriteFileAtomically(path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
@@ -202,8 +205,8 @@ void Trace(const TManifestEntry& e, const TBatchOptions& o, const std::string& p
         const double f = std::min(1.0, double(kThumbnailWidth) / std::max(1, pic.cols));
         cv::resize(pic, small, cv::Size(), f, f, cv::INTER_AREA);
         // A picture that cannot be written costs the report its figure, not the chart.
-        WritePng(report + OverlayName(e.Line), pic);
-        WritePng(report + ThumbnailName(e.Line), small);
+        WritePicture(report + OverlayName(e.Line), pic);
+        WritePicture(report + ThumbnailName(e.Line), small);
     }
 }
 
@@ -230,9 +233,8 @@ bool NeedsReview(const TBatchRow& row)
         return true;
     if (!row.HasCurve())
         return false;
+    // A record failure is the record's own, not a doubt of the trace: it only ranks the chart higher.
     if (row.Confidence >= 0 && row.Confidence < kReviewConfidence)
-        return true;
-    if (row.Failures > 0)
         return true;
     return row.HasPTot && row.PTot > 0 &&
            std::fabs(row.Difference()) > std::max(kReviewGaugeMm, kReviewGaugeShare * row.PTot);
@@ -254,7 +256,7 @@ double ReviewPriority(const TBatchRow& row)
 
 std::string OverlayName(int line)
 {
-    return Format("sobreposicoes/linha-%06d.png", line);
+    return Format("sobreposicoes/linha-%06d.jpg", line);
 }
 
 std::string ThumbnailName(int line)

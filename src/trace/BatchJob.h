@@ -38,7 +38,8 @@ struct TBatchRow
     double Difference() const { return Sum - PTot; }
 };
 
-// Below this confidence a traced chart goes to the review list.
+// Below this confidence a traced chart goes to the review list (on generated charts, nearly
+// every chart traced wrong is below it or far from its gauge reading).
 inline constexpr double kReviewConfidence = 0.6;
 // A chart whose day sum is further than this from the gauge reading (mm, or this share of it) is reviewed.
 inline constexpr double kReviewGaugeMm = 0.5, kReviewGaugeShare = 0.1;
@@ -58,7 +59,7 @@ struct TBatchOptions
 TBatchRow RunBatchChart(const TManifestEntry& e, const TBatchOptions& o);
 
 // The report folder's pictures of a line: the full-size overlay and its thumbnail.
-std::string OverlayName(int line);   // "sobreposicoes/linha-000012.png"
+std::string OverlayName(int line);   // "sobreposicoes/linha-000012.jpg"
 std::string ThumbnailName(int line); // "miniaturas/linha-000012.png"
 inline constexpr int kThumbnailWidth = 480;
 

@@ -231,6 +231,11 @@ TEST(BatchReport, ReviewListPutsFailuresAndDoubtFirst)
     EXPECT_LT(ReviewPriority(failed), ReviewPriority(doubt));
     EXPECT_LT(ReviewPriority(doubt), ReviewPriority(sure));
     EXPECT_LT(ReviewPriority(gauge), ReviewPriority(sure));
+    // A failure of the record is no doubt of the trace: listed only with another reason, but ranked higher.
+    TBatchRow recordFailure = sure;
+    recordFailure.Failures = 1;
+    EXPECT_FALSE(NeedsReview(recordFailure));
+    EXPECT_LT(ReviewPriority(recordFailure), ReviewPriority(sure));
 }
 
 // --- runs on generated charts ----------------------------------------------
