@@ -37,7 +37,11 @@ const char* const kStatusTexts[] = {"tra\xC3\xA7" "ado", "mantido", "do operador
 // A failure of the disk or the folder that every following chart would meet too.
 bool IsFatalWrite(int code)
 {
-    return code == ENOSPC || code == EDQUOT || code == EROFS || code == EACCES || code == EPERM || code == EIO;
+#ifdef EDQUOT
+    if (code == EDQUOT)
+        return true;
+#endif
+    return code == ENOSPC || code == EROFS || code == EACCES || code == EPERM || code == EIO;
 }
 
 std::string ReadAll(const std::string& path)

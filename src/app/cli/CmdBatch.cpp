@@ -20,7 +20,11 @@
 
 #include <nlohmann/json.hpp>
 
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -168,7 +172,11 @@ int RunBatchCmd(const TArgs& args)
     o.Chart.ReportFolder = report;
     o.Chart.Models = trace::LoadChartModels(ReadableAppFile(trace::kChartModelsFile));
 
+#ifdef _WIN32
+    TProgress progress(_isatty(_fileno(stderr)) != 0);
+#else
     TProgress progress(isatty(STDERR_FILENO) != 0);
+#endif
     o.OnChart = [&](const trace::TBatchRow& r, int done, int total) { progress.Chart(r, done, total); };
     o.Stop = &gStop;
     gStop = false;
@@ -214,8 +222,8 @@ int RunBatchCmd(const TArgs& args)
     if (!reportOk)
         return kExitWrite;
     if (out.Interrupted)
-        return Fail(kExitStopped, Format("Lote interrompido: %zu de %d linhas feitas; rode-o de novo para continuar.",
-                                         out.Rows.size(), out.Total));
+        return Fail(kExitStopped, Format("Lote interrompido: %d de %d linhas feitas; rode-o de novo para continuar.",
+                                         int(out.Rows.size()), out.Total));
     const int failed = counts[int(trace::TBatchStatus::Failed)], bad = counts[int(trace::TBatchStatus::BadLine)];
     if (failed || bad) {
         std::string text;
