@@ -155,6 +155,17 @@ TEST(BatchManifest, ShardsShareEveryRecordOnce)
     }
 }
 
+TEST(BatchRun, ADataFolderThatCannotBeMadeIsRefusedUpFront)
+{
+    TTempDir t;
+    Put(t / "file", "x");
+    std::string error;
+    EXPECT_FALSE(CheckWritableFolder(t / "file/data", error));
+    EXPECT_NE(error.find("file/data"), std::string::npos) << error;
+    EXPECT_TRUE(CheckWritableFolder(t / "new/data", error)) << error;
+    EXPECT_TRUE(fs::is_empty(t.Dir / "new/data"));
+}
+
 // --- report ----------------------------------------------------------------
 
 namespace {
