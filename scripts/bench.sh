@@ -16,4 +16,6 @@ for b in build-bench/bench/bench_*; do
   "$b" --benchmark_min_time=0.2 --benchmark_out="$out/${n#bench_}.json" --benchmark_out_format=json "$@" ||
     echo "== $n failed (status $?)"
 done
+echo "== batch throughput"
+bash scripts/bench_batch.sh build-bench "$out" || echo "== batch throughput failed (status $?)"
 python3 scripts/bench_report.py "$out"

@@ -14,7 +14,8 @@ import sys
 # time is mostly the disk's own flush, which the program waits for but does
 # not spend); kind "ratio": its time over the baseline's, measured in the same
 # run, at most the limit; kind "counter:NAME": a counter the benchmark
-# reports, below the limit.
+# reports, below the limit; kind "value": a figure measured by a script (its
+# "value" and "unit") below the limit.
 TARGETS = [
     # (figure, program, benchmark, kind, limit, baseline)
     ("save of a 10,000-point chart (CPU)", "core", "BM_SaveToFile", "cpu", 1.0, None),
@@ -29,6 +30,10 @@ TARGETS = [
     ("history of 10,000 steps, 2,000 points (MB)", "history", "BM_History10kStepsOn2000/iterations:1", "counter:MB", 50.0, None),
     ("tablet packet to cursor move", "tablet", "BM_TabletCursorMove", "time", 2.0, None),
     ('start-up to an idle main window, "-ns"', "startup", "BM_StartupNoSplash/iterations:5/manual_time", "time", 500.0, None),
+    # scripts/bench_batch.sh: 200 generated charts at 200 dpi, --jobs 2 (>= 100 charts a minute).
+    ("batch: time per chart, --jobs 2", "batch", "BM_BatchMsPerChart", "value", 600.0, None),
+    ("batch: peak memory per job", "batch", "BM_BatchPeakMemoryPerJob", "value", 300.0, None),
+    ("batch: share of charts to review", "batch", "BM_BatchReviewShare", "value", 15.0, None),
 ]
 
 TO_MS = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
@@ -80,6 +85,15 @@ def main():
             v = float(run[counter])
             ok = v < limit
             rows.append((figure, target, f"{v:.3g} {counter}", f"{fmt_ms(ms(run))}", "ok" if ok else "FAIL"))
+        elif kind == "value":
+            target = f"< {limit:g} " + (run["unit"] if run else "")
+            if run is None:
+                rows.append((figure, target, "missing", "", "FAIL"))
+                failed = True
+                continue
+            ok = run["value"] < limit
+            rows.append((figure, target, f"{run['value']:.4g} {run['unit']}", run.get("detail", ""),
+                         "ok" if ok else "FAIL"))
         elif kind in ("time", "cpu"):
             target = f"< {fmt_ms(limit)}"
             if run is None:

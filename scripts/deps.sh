@@ -6,7 +6,7 @@ pkgs=(cmake ninja-build g++ pkg-config
       libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev
       libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
       clang libclang-rt-14-dev
-      xvfb xauth xdotool xclip imagemagick python3 fonts-liberation fonts-dejavu-core
+      xvfb xauth xdotool xclip imagemagick python3 fonts-liberation fonts-dejavu-core parallel
       g++-mingw-w64-x86-64 wine wine64)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -3,6 +3,7 @@
 #include "common/Utils.h"
 #include "common/uNativePaths.h"
 #include "common/uGlobal.h"
+#include "document/uScanLink.h"
 #include "scale/uScale.h"
 
 #include <algorithm>
@@ -14,10 +15,15 @@ namespace rs {
 
 const char* const kExplorerColumns[6] = {"Arquivo", "Data", "Precip.", "Falhas", "Estação", "Alterado"};
 const int kExplorerColumnWidths[6] = {152, 80, 55, 55, 175, 80};
+const char* const kExplorerTraceColumns[2] = {"Confiança", "Revisado"};
+const int kExplorerTraceColumnWidths[2] = {70, 65};
 
 namespace {
 
-void Collect(const fs::path& folder, const std::string& mask, std::vector<std::string>& out)
+constexpr const char* kLinkMask = "*.scan.json";
+
+void Collect(const fs::path& folder, const std::string& mask, std::vector<std::string>& out,
+             std::vector<std::string>* links = nullptr)
 {
     std::error_code ec;
     std::vector<std::string> files, dirs;
@@ -34,8 +40,12 @@ void Collect(const fs::path& folder, const std::string& mask, std::vector<std::s
         if (it->is_directory(e2)) {
             if (!it->is_symlink(e2))
                 dirs.push_back(name);
-        } else if (it->is_regular_file(e2) && MatchesMask(name, mask))
-            files.push_back(name);
+        } else if (it->is_regular_file(e2)) {
+            if (MatchesMask(name, mask))
+                files.push_back(name);
+            else if (links && MatchesMask(name, kLinkMask))
+                links->push_back(IncludeTrailingDelim(NativeString(folder)) + name);
+        }
     }
     // Name order puts a station's files in date order, which "Falhas" relies on.
     std::sort(files.begin(), files.end());
@@ -44,7 +54,7 @@ void Collect(const fs::path& folder, const std::string& mask, std::vector<std::s
     for (const auto& f : files)
         out.push_back(base + f);
     for (const auto& d : dirs)
-        Collect(folder / FsPath(d), mask, out);
+        Collect(folder / FsPath(d), mask, out, links);
 }
 
 } // namespace
@@ -121,7 +131,10 @@ std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgr
 {
     std::vector<TExplorerRow> rows;
     int read = 0;
-    for (const std::string& path : CollectDataFiles(folder)) {
+    std::vector<std::string> files, links;
+    if (!folder.empty())
+        Collect(FsPath(folder), "*.pvd", files, &links);
+    for (const std::string& path : files) {
         TExplorerRow row;
         TDaySum day;
         try {
@@ -139,7 +152,47 @@ std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgr
     }
     FillCells(rows);
     SortRows(rows);
+    ReadTraceLinks(rows, links);
     return rows;
+}
+
+void ReadTraceLinks(std::vector<TExplorerRow>& rows, const std::vector<std::string>& links)
+{
+    if (links.empty())
+        return;
+    std::vector<std::string> sorted(links);
+    std::sort(sorted.begin(), sorted.end());
+    for (TExplorerRow& r : rows) {
+        const std::string name = ScanLinkFileName(r.Info.FileName);
+        if (!std::binary_search(sorted.begin(), sorted.end(), name))
+            continue;
+        TScanLink link;
+        if (!ReadScanLink(r.Info.FileName, link) || !link.Traced)
+            continue;
+        r.Traced = true;
+        r.Confidence = link.Confidence;
+        // A chart saved since the trace has been through an operator's hands.
+        r.Reviewed = link.Reviewed || !ScanLinkMatchesChart(r.Info.FileName, link);
+        r.Unsure.clear();
+        for (const TScanUnsure& u : link.Unsure) {
+            const int h0 = int(u.Start * 60 + 0.5), h1 = int(u.End * 60 + 0.5);
+            r.Unsure += Format("%02d:%02d-%02d:%02d ", h0 / 60 % 24, h0 % 60, h1 / 60 % 24, h1 % 60) +
+                        Cp1252ToUtf8(u.Reason) + "\n";
+        }
+        r.TraceCells[0] = FormatNum("%.2f", r.Confidence);
+        r.TraceCells[1] = r.Reviewed ? "sim" : "n\xC3\xA3o";
+    }
+}
+
+std::vector<int> ReviewOrder(const std::vector<TExplorerRow>& rows)
+{
+    std::vector<int> order;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Traced && !rows[i].Reviewed)
+            order.push_back(int(i));
+    std::stable_sort(order.begin(), order.end(),
+                     [&rows](int a, int b) { return rows[std::size_t(a)].Confidence < rows[std::size_t(b)].Confidence; });
+    return order;
 }
 
 std::string ListingText(const std::vector<TExplorerRow>& rows, const std::vector<int>* only)

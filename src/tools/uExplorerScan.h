@@ -18,10 +18,18 @@ struct TExplorerRow
     double Sum = 0;              // the day's sum, mm (kind 0)
     bool Approximate = false;    // the curve has failure marks: the sum is an estimate ("±")
     std::string Cells[6];        // Arquivo, Data, Precip., Falhas, Estação, Alterado (Windows-1252)
+    // A chart read from a scan by the automatic trace (its scan link says so).
+    bool Traced = false;
+    double Confidence = 0;
+    bool Reviewed = false;       // marked reviewed, or saved by an operator since it was traced
+    std::string Unsure;          // the unsure stretches, one a line (UTF-8)
+    std::string TraceCells[2];   // Confiança, Revisado (UTF-8; empty for a chart not traced)
 };
 
 extern const char* const kExplorerColumns[6]; // captions (UTF-8)
 extern const int kExplorerColumnWidths[6];
+extern const char* const kExplorerTraceColumns[2]; // "Confiança", "Revisado" (UTF-8)
+extern const int kExplorerTraceColumnWidths[2];
 
 // Called after each file read; return false to stop the scan (the rows so far are kept).
 using TScanProgress = std::function<bool(int filesRead, const std::string& path)>;
@@ -35,6 +43,11 @@ std::vector<TExplorerRow> ScanFolder(const std::string& folder, const TScanProgr
 // day's sum taken from the header's Total.
 std::vector<TExplorerRow> MakeRows(const std::vector<TRChartInfo>& infos);
 void SortRows(std::vector<TExplorerRow>& rows);
+// Fills the rows' trace columns from the scan links beside their files; links:
+// the link files present (full paths), so that a chart without one costs nothing.
+void ReadTraceLinks(std::vector<TExplorerRow>& rows, const std::vector<std::string>& links);
+// The traced charts not yet reviewed, lowest confidence first (indices into rows).
+std::vector<int> ReviewOrder(const std::vector<TExplorerRow>& rows);
 // Tab-separated lines with CR LF, captions first (Windows-1252, as the clipboard text of the window).
 std::string ListingText(const std::vector<TExplorerRow>& rows, const std::vector<int>* only = nullptr);
 

@@ -15,6 +15,7 @@
 #include "tablet/ImageResolution.h"
 #include "trace/ScanImage.h"
 #include "trace/TraceEngine.h"
+#include "trace/TraceLink.h"
 #include "trace/TraceOverlay.h"
 
 #include <nlohmann/json.hpp>
@@ -288,6 +289,7 @@ int RunTrace(const TArgs& args)
             return Fail(1, "N\xC3\xA3o foi poss\xC3\xADvel gerar a figura do tra\xC3\xA7" "ado.");
     }
     chart.SaveToFile(o.Out); // throws with the operator's message; the old file stays
+    trace::WriteTraceLink(o.Out, o.Image, o.Page - 1, result); // the scan beside the chart; optional
     if (!o.Overlay.empty())
         WriteFileAtomicallyOrThrow(o.Overlay, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
 

@@ -54,20 +54,27 @@ void TExplorerModel::SetRows(std::vector<TExplorerRow> rows)
 }
 
 int TExplorerModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(FRows.size()); }
-int TExplorerModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 6; }
+int TExplorerModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 8; }
 
 QVariant TExplorerModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(FRows.size()))
+    if (!index.isValid() || index.row() >= int(FRows.size()))
         return {};
-    return CpToQ(FRows[std::size_t(index.row())].Cells[index.column()]);
+    const TExplorerRow& r = FRows[std::size_t(index.row())];
+    if (role == Qt::ToolTipRole && index.column() >= 6 && !r.Unsure.empty())
+        return U("Trechos duvidosos:\n") + QString::fromStdString(r.Unsure).trimmed();
+    if (role != Qt::DisplayRole)
+        return {};
+    if (index.column() >= 6)
+        return QString::fromStdString(r.TraceCells[index.column() - 6]);
+    return CpToQ(r.Cells[index.column()]);
 }
 
 QVariant TExplorerModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= 6)
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= 8)
         return {};
-    return U(kExplorerColumns[section]);
+    return U(section < 6 ? kExplorerColumns[section] : kExplorerTraceColumns[section - 6]);
 }
 
 // --- window ------------------------------------------------------------------
@@ -121,6 +128,8 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     ListView->setModel(FModel);
     for (int c = 0; c < 6; ++c)
         ListView->header()->resizeSection(c, kExplorerColumnWidths[c]);
+    for (int c = 0; c < 2; ++c)
+        ListView->header()->resizeSection(6 + c, kExplorerTraceColumnWidths[c]);
     ListView->header()->setStretchLastSection(false);
     ListView->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -188,6 +197,8 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     mnCopyList = action("&Copiar Listagem...", QKeySequence(Qt::CTRL | Qt::Key_C));
     mnCopySelList = action("Copiar &List. Selecionada...", QKeySequence(Qt::CTRL | Qt::Key_L));
     mnOpen = action("&Abrir Arquivo(s) Selecionado(s)", QKeySequence(Qt::SHIFT | Qt::Key_Return));
+    mnReview = action("Listar Gráficos a &Revisar", {});
+    mnReview->setCheckable(true);
     mnStayOnTop = action("Manter Sempre &Visível", {});
     mnStayOnTop->setCheckable(true);
     auto* enterKey = new QAction(this); // Shift+Enter on the keypad too
@@ -198,6 +209,7 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     Menu->addAction(mnCopyList);
     Menu->addAction(mnCopySelList);
     Menu->addAction(mnOpen);
+    Menu->addAction(mnReview);
     Menu->addSeparator();
     Menu->addAction(mnStayOnTop);
     connect(Menu, &QMenu::aboutToShow, this, [this] {
@@ -210,6 +222,7 @@ TExplorer::TExplorer(const std::string& iniFileName, THooks hooks, QWidget* pare
     connect(mnOpen, &QAction::triggered, this, &TExplorer::OpenSelected);
     connect(enterKey, &QAction::triggered, this, &TExplorer::OpenSelected);
     connect(mnStayOnTop, &QAction::triggered, this, [this](bool on) { SetStayOnTop(on); });
+    connect(mnReview, &QAction::triggered, this, [this](bool on) { SetReviewList(on); });
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) { ShowMenu(mapToGlobal(p)); });
     connect(ListView, &QWidget::customContextMenuRequested, this,
@@ -378,6 +391,7 @@ void TExplorer::ScanFolder(const QString& folder)
     FScanning = true;
     FStop = false;
     FPreview.reset();
+    FAllRows.clear();
     FModel->SetRows({});
     for (int i = 0; i < 3; ++i)
         FPanels[i]->clear();
@@ -403,11 +417,39 @@ void TExplorer::ScanFolder(const QString& folder)
     qApp->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();
     const int n = int(rows.size());
-    FModel->SetRows(std::move(rows));
-    lbFileCnt->setText(n > 0 ? U("Núm. de arquivos: %1").arg(n) : U("Nenhum arquivo encontrado"));
+    FAllRows = std::move(rows);
+    ShowRows();
     FScanning = false;
     if (n > 0)
         AddRecentFolder(folder);
+}
+
+void TExplorer::ShowRows()
+{
+    FPreview.reset();
+    for (int i = 0; i < 3; ++i)
+        FPanels[i]->clear();
+    const int n = int(FAllRows.size());
+    if (!FReviewList) {
+        FModel->SetRows(FAllRows);
+        lbFileCnt->setText(n > 0 ? U("Núm. de arquivos: %1").arg(n) : U("Nenhum arquivo encontrado"));
+    } else {
+        std::vector<TExplorerRow> shown;
+        for (int i : ReviewOrder(FAllRows))
+            shown.push_back(FAllRows[std::size_t(i)]);
+        const int k = int(shown.size());
+        FModel->SetRows(std::move(shown));
+        lbFileCnt->setText(U("A revisar: %1 de %2").arg(k).arg(n));
+    }
+    Box->update();
+}
+
+void TExplorer::SetReviewList(bool on)
+{
+    FReviewList = on;
+    mnReview->setChecked(on);
+    if (!FScanning)
+        ShowRows();
 }
 
 void TExplorer::AddRecentFolder(const QString& folder)

@@ -73,6 +73,9 @@ public:
 
     void CopyList(bool selectedOnly);
     void OpenSelected();
+    // Only the traced charts not yet reviewed, lowest confidence first; off: every chart.
+    void SetReviewList(bool on);
+    bool ReviewList() const { return FReviewList; }
     void SetStayOnTop(bool on);
 
     QStringList RecentFolders() const;
@@ -92,6 +95,7 @@ public:
     QAction* mnCopySelList = nullptr;
     QAction* mnOpen = nullptr;
     QAction* mnStayOnTop = nullptr;
+    QAction* mnReview = nullptr;
     QMenu* Menu = nullptr;
 
     // Told every ~200 files read during a scan (tests stop the scan here).
@@ -109,6 +113,7 @@ private:
     void AddRecentFolder(const QString& folder);
     void SelectionChanged();
     void ShowMenu(const QPoint& globalPos);
+    void ShowRows();
 
     friend class TExplorerBox;
     std::string FIniFileName;
@@ -119,6 +124,8 @@ private:
     std::unique_ptr<TRChart> FPreview;
     bool FScanning = false;
     bool FStop = false;
+    std::vector<TExplorerRow> FAllRows; // the scan's rows; the model shows them or the review list
+    bool FReviewList = false;
 };
 
 // The white drawing of the selected chart's curve.

@@ -6,6 +6,7 @@
 #include "common/ui/FakeServices.h"
 #include "common/ui/MessageService.h"
 #include "document/uRChart.h"
+#include "document/uScanLink.h"
 #include "shell/uOptions.h"
 #include "support/TestCharts.h"
 #include "tools/uDryDays.h"
@@ -371,6 +372,73 @@ private slots:
     }
 
     // With RS_SHOT_DIR set: the window over a few hundred files of several stations, as a picture.
+    void tracedChartsShowConfidenceAndReviewListComesLowestFirst()
+    {
+        QTemporaryDir base;
+        const std::string root = base.path().toStdString() + "/";
+        // Four charts of a station: three traced (confidence 0.8, 0.4 and 0.9 reviewed), one by hand.
+        const double conf[] = {0.8, 0.4, 0.9, -1};
+        std::vector<std::string> files;
+        for (int i = 0; i < 4; ++i) {
+            TRChart c;
+            test::MakeDigitizedChart(c);
+            c.Info.StCode = "33333333";
+            c.Info.Date = EncodeDate(2021, 5, i + 1);
+            const std::string file = root + Format("33333333/c%d.pvd", i);
+            ForceDirectories(ExtractFilePath(file));
+            c.SaveToFile(file);
+            files.push_back(file);
+            if (conf[i] < 0)
+                continue;
+            TScanLink link;
+            link.Scan = root + "scan.png";
+            link.Traced = true;
+            link.Confidence = conf[i];
+            link.Reviewed = i == 2;
+            link.Unsure.push_back({10.5, 11.25, "duas linhas candidatas"});
+            QVERIFY(WriteScanLink(file, link));
+        }
+        std::vector<std::string> opened;
+        TExplorer w(FIni, {[](const std::string&) { return false; },
+                           [&opened](const std::string& f) { opened.push_back(f); return true; }});
+        w.ScanFolder(base.path());
+        QCOMPARE(int(w.Rows().size()), 4);
+        QAbstractItemModel* m = w.ListView->model();
+        QCOMPARE(m->columnCount(), 8);
+        QCOMPARE(m->headerData(6, Qt::Horizontal).toString(), U("Confiança"));
+        QCOMPARE(m->headerData(7, Qt::Horizontal).toString(), U("Revisado"));
+        QCOMPARE(m->data(m->index(0, 7)).toString(), U("não"));
+        QCOMPARE(m->data(m->index(2, 7)).toString(), U("sim"));
+        QVERIFY(m->data(m->index(1, 6)).toString().startsWith(QStringLiteral("0")));
+        QCOMPARE(m->data(m->index(3, 6)).toString(), QString());
+        QVERIFY(m->data(m->index(1, 6), Qt::ToolTipRole).toString().contains(U("10:30-11:15 duas linhas candidatas")));
+
+        w.SetReviewList(true);
+        QVERIFY(w.mnReview->isChecked());
+        QCOMPARE(int(w.Rows().size()), 2);
+        QCOMPARE(w.Rows()[0].Info.FileName, files[1]);
+        QCOMPARE(w.Rows()[1].Info.FileName, files[0]);
+        QCOMPARE(w.lbFileCnt->text(), U("A revisar: 2 de 4"));
+        // A double click opens the chart as before.
+        w.ListView->selectionModel()->select(m->index(0, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        emit w.ListView->doubleClicked(m->index(0, 0));
+        QCOMPARE(int(opened.size()), 1);
+        QCOMPARE(opened[0], files[1]);
+
+        // The first chart saved again by an operator leaves the list, though its link does not say so.
+        {
+            TRChart c;
+            QVERIFY(c.LoadFromFile(files[0]));
+            c.Info.Notes = "revisto";
+            c.SaveToFile(files[0]);
+        }
+        w.ScanFolder(base.path());
+        QCOMPARE(int(w.Rows().size()), 1);
+        w.SetReviewList(false);
+        QCOMPARE(int(w.Rows().size()), 4);
+    }
+
     void picture()
     {
         const QString out = qEnvironmentVariable("RS_SHOT_DIR");
