@@ -1,6 +1,7 @@
 #include "chartwin/uRChartWnd.h"
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/ScanDesk.h"
 #include "chartwin/Pictures.h"
 #include "chartwin/QtCanvas.h"
 #include "chartwin/SnapCursor.h"
@@ -196,7 +197,10 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
     };
     FBox->AddPointList(&scale);
     FBox->AddPointList(&FDoc->Curve());
-    FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) { FDoc->DrawChart(canvas); };
+    FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) {
+        FDoc->DrawChart(canvas);
+        PaintUnsure(canvas);
+    };
 
     // 20 and 620 are the first and last hour; -1 mm lies at 311 and 11 mm at 111.
     scale.SetGridRect({20, 311, 620, 111});
@@ -317,6 +321,7 @@ void TRChartFrm::showEvent(QShowEvent* e)
 
 void TRChartFrm::ShowOpened()
 {
+    ReadScanLinkOf(FDoc->Info.FileName);
     UpdateInfo();
     StateChanged();
     FShowCtrlPt = FDoc->Scale().Visible();
@@ -335,6 +340,8 @@ void TRChartFrm::Activated()
     gActive = this;
     TabletFocused();
     SyncToolWindows();
+    ShowChartScan(this);
+    RefreshScanOverlay();
 }
 
 void TRChartFrm::StateChanged()
@@ -377,6 +384,7 @@ bool TRChartFrm::Save(const std::string& fileName)
     }
     setWindowTitle(PathText(ExtractFileName(fileName)));
     DropRecovery();
+    WriteScanLinkOf(fileName);
     return true;
 }
 

@@ -125,6 +125,7 @@ public:
     QToolButton* btSave = nullptr;
     QToolButton* btDefScale = nullptr;
     QToolButton* btDigit = nullptr;
+    QToolButton* btAutoTrace = nullptr;
     QToolButton* btSpill = nullptr;
 
 public slots:
@@ -184,6 +185,7 @@ private:
     QList<QPointer<QMenu>> FMerged;
     QAction* FIdleDefScale = nullptr;
     QAction* FIdleDigit = nullptr;
+    QAction* FIdleAutoTrace = nullptr;
     QAction* FIdleSpill = nullptr;
     std::unique_ptr<TTablet> FTablet;
     TPropertyDlg* FPropertyDlg = nullptr;

@@ -2,6 +2,8 @@
 
 #include "shell/ui/uMain.h"
 
+#include "chartwin/ScanDesk.h"
+
 #include "chartwin/Pictures.h"
 #include "chartwin/uRChartWndServices.h"
 #include "shell/uLastFiles.h"
@@ -103,7 +105,12 @@ void TMainFrm::BuildActions()
                             QStringLiteral("Sinzaliza transbordamento <b4>|Insere um pico ou transbordamento e "
                                            "retorna a zero, segundos após"),
                             kIcoOverflow);
-    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleSpill})
+    FIdleAutoTrace = MakeAction(this, QStringLiteral("Traçar &Automaticamente"), {},
+                                QStringLiteral("Traça automaticamente|Lê a curva da imagem mostrada na Mesa Virtual, "
+                                               "pela escala marcada sobre ela"),
+                                nullptr);
+    FIdleAutoTrace->setIcon(AutoTraceIcon());
+    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleAutoTrace, FIdleSpill})
         a->setEnabled(false);
 
     connect(FileNew, &QAction::triggered, this, &TMainFrm::FileNewExecute);
@@ -176,6 +183,7 @@ void TMainFrm::BuildToolBar()
     ToolBar->addSeparator();
     btDefScale = button(FIdleDefScale);
     btDigit = button(FIdleDigit);
+    btAutoTrace = button(FIdleAutoTrace);
     btSpill = button(FIdleSpill);
     ToolBar->addSeparator();
 
