@@ -1,5 +1,6 @@
 #include "chartwin/ScanDesk.h"
 
+#include "chartwin/UnsureList.h"
 #include "chartwin/uRChartWnd.h"
 #include "chartwin/uRChartWndServices.h"
 #include "document/uCurve.h"
@@ -204,6 +205,13 @@ void ShowChartScan(TRChartFrm* window)
     gTablet->OnMessage = [](const QString&) {};
     gTablet->LoadImage(path, link.Page);
     gTablet->OnMessage = std::move(saved);
+}
+
+void ScanChartActivated(TRChartFrm* window)
+{
+    ShowChartScan(window);
+    RefreshScanOverlay();
+    TUnsureList::Follow(window);
 }
 
 void RefreshScanOverlay()

@@ -31,6 +31,9 @@ bool ScanFitsChart(const TScanLink& link);
 // Shows the window's scan in the tablet when it is not the one shown and the
 // file still exists; quiet otherwise.
 void ShowChartScan(TRChartFrm* window);
+// A chart window became the active one: its scan is shown, the drawing over it
+// and the list of unsure stretches follow.
+void ScanChartActivated(TRChartFrm* window);
 // Repaints the drawing over the scan.
 void RefreshScanOverlay();
 // Pans the tablet so that the point (tablet counts) lies in the middle.

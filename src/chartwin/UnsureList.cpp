@@ -55,10 +55,22 @@ TUnsureList* TUnsureList::ShowFor(TRChartFrm* window)
     if (!gList)
         gList = new TUnsureList(window ? window->window() : nullptr);
     gList->FWindow = window;
+    if (window) // the list of a closed window goes with it
+        connect(window, &QObject::destroyed, gList.data(), &QWidget::hide, Qt::UniqueConnection);
     gList->Reload();
     gList->show();
     gList->raise();
     return gList;
+}
+
+void TUnsureList::Follow(TRChartFrm* window)
+{
+    if (!gList || !gList->isVisible() || gList->FWindow == window)
+        return;
+    if (window && window->ScanLink().Traced)
+        ShowFor(window);
+    else
+        gList->hide();
 }
 
 void TUnsureList::Reload()

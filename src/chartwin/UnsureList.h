@@ -21,6 +21,8 @@ public:
     static TUnsureList* ShowFor(TRChartFrm* window);
     // The list shown now, if any.
     static TUnsureList* Current();
+    // The active chart window changed: a shown list follows it while it is traced, hides otherwise.
+    static void Follow(TRChartFrm* window);
 
     TRChartFrm* Window() const { return FWindow; }
     QListWidget* List() const { return FList; }

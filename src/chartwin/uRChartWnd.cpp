@@ -340,8 +340,7 @@ void TRChartFrm::Activated()
     gActive = this;
     TabletFocused();
     SyncToolWindows();
-    ShowChartScan(this);
-    RefreshScanOverlay();
+    ScanChartActivated(this);
 }
 
 void TRChartFrm::StateChanged()

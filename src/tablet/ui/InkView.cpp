@@ -19,7 +19,8 @@ inline int InkValue(QRgb c)
 {
     const int r = qRed(c), g = qGreen(c), b = qBlue(c);
     const int bright = std::max(r, g);
-    return std::clamp(255 - bright + std::max(0, b - bright) / 2, 0, 255);
+    // Bluer than its brighter channel counts for ink, less blue (a green, red or orange grid) against it.
+    return std::clamp(255 - bright + (b - bright) / 2, 0, 255);
 }
 
 int Percentile(const std::array<std::int64_t, 256>& hist, std::int64_t total, double share)

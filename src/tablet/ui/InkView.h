@@ -3,8 +3,9 @@
 // grid faded, so that faint or broken ink can be followed by eye. Pen inks are
 // blue, violet, purple or black, printed grids green, red, orange or grey: a
 // pixel counts as ink by how dark it is in the brighter of its red and green
-// channels, plus how much bluer it is than both. The paper's own level is taken
-// away and the strongest ink of the picture reaches full strength at contrast 1.
+// channels, plus half of how much bluer it is than that channel (minus, for the
+// less blue colours of printed grids). The paper's own level is taken away and
+// the strongest ink of the picture reaches full strength at contrast 1.
 
 #include <QImage>
 

@@ -86,7 +86,7 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     FContrast = new QSlider(Qt::Horizontal, this);
     FContrast->setObjectName(QStringLiteral("slContrast"));
     FContrast->setRange(-4, 6); // steps of 2^(1/2): contrast 1/4 to 8
-    FContrast->setValue(0);
+    FContrast->setValue(2); // contrast 2: the dark edges and punch holes of a scan set the full strength
     FContrast->setFixedWidth(110);
     FContrast->setEnabled(false);
     FContrast->setToolTip(QString::fromUtf8("Contraste do realce da tinta"));

@@ -228,6 +228,9 @@ private slots:
         // The chart window scrolled to it too.
         const TPoint px = w->Doc().Scale().ValueToPixel(20.0, 2.6);
         QVERIFY(w->SBox()->viewport()->rect().contains(w->Box()->mapTo(w->SBox()->viewport(), QPoint(px.x, px.y))));
+        // The list goes with its chart.
+        delete w;
+        QVERIFY(!list->isVisible());
     }
 
     void noTraceOnABlankScan()
