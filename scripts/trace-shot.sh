@@ -67,5 +67,7 @@ fi
 sleep 2
 mkdir -p "$(dirname "$shot")"
 import -window root "$shot"
+# 256 colours: a picture for the README, a fraction of the size.
+command -v convert >/dev/null && convert "$shot" -colors 256 "PNG8:$shot"
 kill "$pid"
 echo "trace-shot: $shot"

@@ -43,7 +43,7 @@ TUnsureList::TUnsureList(QWidget* parent) : QWidget(parent, Qt::Tool)
     layout->addWidget(FHeader);
     layout->addWidget(FList, 1);
     layout->addWidget(hint);
-    resize(300, 260);
+    resize(400, 260);
     connect(FList, &QListWidget::currentRowChanged, this, &TUnsureList::Go);
     connect(FList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { Go(FList->row(item)); });
 }
