@@ -272,7 +272,16 @@ bool TVirtualTablet::LoadImage(const QString& path, int page)
     // The header first: a picture far too large is refused before any pixel is decoded.
     trace::TImageHeader header;
     std::string reason;
-    if (!trace::ReadImageHeader(view, page, header, reason)) {
+    bool readable = trace::ReadImageHeader(view, page, header, reason);
+    if (readable && (header.Width <= 0 || header.Height <= 0)) {
+        reason = "a imagem est\xE1 vazia";
+        readable = false;
+    } else if (readable && (header.Width > trace::kMaxSide || header.Height > trace::kMaxSide ||
+                            std::int64_t(header.Width) * header.Height > trace::kMaxPixels)) {
+        reason = Format("a imagem \xE9 grande demais (%d \xD7 %d pixels)", header.Width, header.Height);
+        readable = false;
+    }
+    if (!readable) {
         ShowMessage(QString::fromUtf8("A imagem \"%1\" não pôde ser lida: %2.")
                         .arg(QDir::toNativeSeparators(path), QString::fromStdString(Cp1252ToUtf8(reason))));
         return false;

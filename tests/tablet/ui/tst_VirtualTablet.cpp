@@ -526,6 +526,30 @@ class TestVirtualTablet : public QObject
         QVERIFY(int(a.Log.Lines.size()) > before);
     }
 
+    // A picture claiming 30000 × 30000 pixels is refused from its header, before any pixel is decoded.
+    void aPictureFarTooLargeIsRefused()
+    {
+        QImage img(20, 20, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        QVERIFY(buf.open(QIODevice::WriteOnly) && img.save(&buf, "PNG"));
+        for (int at : {16, 20}) { // IHDR width and height, big-endian
+            bytes[at] = 0, bytes[at + 1] = 0, bytes[at + 2] = char(0x75), bytes[at + 3] = char(0x30);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bomb.png"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QStringList messages;
+        Vt->OnMessage = [&](const QString& m) { messages << m; };
+        QVERIFY(!Vt->LoadImage(path));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("grande demais")), qPrintable(messages[0]));
+        QVERIFY(!Surface()->HasImage());
+    }
+
     // The pages of a multi-page TIFF (the real scan, when it is beside the project).
     void anyPageOfAMultiPageTiff()
     {
