@@ -1,6 +1,7 @@
 #include "chartwin/uRChartWnd.h"
 
 #include "chartwin/DrawBox.h"
+#include "chartwin/ScanDesk.h"
 #include "chartwin/Pictures.h"
 #include "chartwin/QtCanvas.h"
 #include "chartwin/SnapCursor.h"
@@ -205,7 +206,10 @@ TRChartFrm::TRChartFrm(QWidget* parent) : QMdiSubWindow(parent)
     FDoc->Curve().OnSelectionChange = [this](TPointList*) { UpdateSelectionActions(); };
     FBox->AddPointList(&scale);
     FBox->AddPointList(&FDoc->Curve());
-    FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) { FDoc->DrawChart(canvas); };
+    FBox->OnPaint = [this](TDrawBox*, TCanvas& canvas) {
+        FDoc->DrawChart(canvas);
+        PaintUnsure(canvas);
+    };
     FHistory = std::make_unique<TEditHistory>(*FDoc);
 
     // 20 and 620 are the first and last hour; -1 mm lies at 311 and 11 mm at 111.
@@ -330,6 +334,7 @@ void TRChartFrm::showEvent(QShowEvent* e)
 
 void TRChartFrm::ShowOpened()
 {
+    ReadScanLinkOf(FDoc->Info.FileName);
     UpdateInfo();
     StateChanged();
     FShowCtrlPt = FDoc->Scale().Visible();
@@ -348,6 +353,7 @@ void TRChartFrm::Activated()
     gActive = this;
     TabletFocused();
     SyncToolWindows();
+    ScanChartActivated(this);
 }
 
 void TRChartFrm::StateChanged()
@@ -393,6 +399,7 @@ bool TRChartFrm::Save(const std::string& fileName)
     FHistory->MarkSaved();
     UpdateEditActions();
     DropRecovery();
+    WriteScanLinkOf(fileName);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "chartwin/SnapCursor.h"
 #include "document/uRChart.h"
+#include "document/uScanLink.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -26,6 +27,7 @@ class QTimer;
 
 namespace rs {
 
+class TCanvas;
 class TDrawBox;
 class TEditHistory;
 class THistoryFrm;
@@ -146,6 +148,14 @@ public:
     QAction* cmdDefScale = nullptr;
     QAction* cmdDigCurve = nullptr;
     QAction* cmdSpill = nullptr;
+    QAction* cmdAutoTrace = nullptr;
+
+    // The scan this chart was read from, kept beside its file (uRChartWndTrace.cpp).
+    TScanLink& ScanLink() { return FScanLink; }
+    const TScanLink& ScanLink() const { return FScanLink; }
+    // Goes to the traced chart's unsure stretch: the chart scrolls there, the
+    // point nearest to it is selected and the virtual tablet pans there.
+    void GoToUnsure(int index);
 
     double Zoom() const { return FZoom; }
     void SetZoom(double z);
@@ -202,6 +212,7 @@ public:
     QAction* mnUndoLastPt = nullptr;
     QAction* mnDelPt = nullptr;
     QAction* mnDigCurve = nullptr;
+    QAction* mnAutoTrace = nullptr;
     QAction* mnSpill = nullptr;
     QAction* mnAddFail = nullptr;
     QAction* mnEndDigit = nullptr;
@@ -238,6 +249,7 @@ public slots:
     void mnDelPtClick();
     // Digitizing commands.
     void mnDigCurveClick();
+    void mnAutoTraceClick();
     void mnSpillClick();
     void mnAddFailClick();
     void mnEndDigitClick();
@@ -311,6 +323,13 @@ private:
     bool HandleKey(QKeyEvent* e);
     // The rest of opening a loaded document: information, state, showing.
     void ShowOpened();
+    // The scan link (uRChartWndTrace.cpp): the scan a scale is being marked on
+    // (idle update), read on opening, written after saving.
+    void NoteScaleScan();
+    void ReadScanLinkOf(const std::string& fileName);
+    void WriteScanLinkOf(const std::string& fileName);
+    // The unsure stretches of a traced chart, marked on the drawing.
+    void PaintUnsure(TCanvas& canvas) const;
     // Recovery copies (uRChartWndRecovery.cpp).
     void StartRecovery();
     void AdoptRecoveryFile(const std::string& copyFile);
@@ -322,6 +341,7 @@ private:
     THistoryFrm* FHistoryFrm = nullptr; // a child: goes with the window
     TDigPoint* FDragPoint = nullptr;
     bool FDragMoved = false;
+    TScanLink FScanLink;
     QScrollArea* FSBox = nullptr;
     TDrawBox* FBox = nullptr;
     QLabel* FlbId = nullptr;

@@ -5,6 +5,7 @@
 
 #include "chartwin/DrawBox.h"
 #include "chartwin/Pictures.h"
+#include "chartwin/ScanDesk.h"
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
 #include "common/uGlobal.h"
@@ -94,6 +95,11 @@ void TRChartFrm::BuildDigitMenu()
                                     QStringLiteral("Digitaliza curva|Inicia a digitalização da curva de precipitação"),
                                     kIcoDigitize);
     mnDigCurve->setCheckable(true);
+    cmdAutoTrace = mnAutoTrace =
+        Item(m, QStringLiteral("Traçar &Automaticamente"), Keys(Qt::CTRL | Qt::SHIFT | Qt::Key_F8),
+             QStringLiteral("Traça automaticamente|Lê a curva da imagem mostrada na Mesa Virtual, pela escala "
+                            "marcada sobre ela"));
+    mnAutoTrace->setIcon(AutoTraceIcon());
     // Key 0xBF: the "/?" key.
     cmdSpill = mnSpill =
         Item(m, QStringLiteral("Sinalizar &Transbordamento <b3>"), Keys(Qt::Key_Slash),
@@ -130,6 +136,7 @@ void TRChartFrm::BuildDigitMenu()
                       QStringLiteral("Exclui|Exclui o ponto selecionado da curva"), kIcoDelete);
 
     connect(mnDigCurve, &QAction::triggered, this, &TRChartFrm::mnDigCurveClick);
+    connect(mnAutoTrace, &QAction::triggered, this, &TRChartFrm::mnAutoTraceClick);
     connect(mnSpill, &QAction::triggered, this, &TRChartFrm::mnSpillClick);
     connect(mnAddFail, &QAction::triggered, this, &TRChartFrm::mnAddFailClick);
     connect(mnEndDigit, &QAction::triggered, this, &TRChartFrm::mnEndDigitClick);
@@ -222,6 +229,8 @@ void TRChartFrm::UpdateActions()
 
     mnDigCurve->setEnabled(tablet && state == Idle && d.Info.Kind == 0 && s.Concluded);
     mnDigCurve->setChecked(digitizing);
+    mnAutoTrace->setEnabled((state == Idle || digitizing) && d.Info.Kind == 0 && s.Concluded && ScanShown());
+    NoteScaleScan();
     mnSpill->setEnabled(digitizing && (d.CanAddSpill() || d.CanAddEmptying()));
     mnAddFail->setEnabled(digitizing);
     mnEndDigit->setEnabled(digitizing);

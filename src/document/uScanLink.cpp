@@ -72,6 +72,15 @@ std::string FullPath(const std::string& stored, const std::string& chartFolder)
     return (fs::path(chartFolder) / p).lexically_normal().string();
 }
 
+// The chart's folder as a full path: a chart named relative to the working folder
+// still gets its scan relative to itself.
+std::string ChartFolder(const std::string& chartFile)
+{
+    std::error_code ec;
+    const fs::path full = fs::absolute(fs::path(chartFile), ec);
+    return ec ? ExtractFilePath(chartFile) : full.parent_path().string();
+}
+
 double Rounded(double v, double unit) { return std::round(v / unit) * unit; }
 
 } // namespace
@@ -188,7 +197,7 @@ bool ReadScanLink(const std::string& chartFile, TScanLink& link)
     std::string text;
     if (!ReadBytes(ScanLinkFileName(chartFile), text, kMaxLinkBytes))
         return false;
-    return ScanLinkFromJson(text, ExtractFilePath(chartFile), link);
+    return ScanLinkFromJson(text, ChartFolder(chartFile), link);
 }
 
 bool WriteScanLink(const std::string& chartFile, TScanLink& link, std::string* error)
@@ -202,7 +211,7 @@ bool WriteScanLink(const std::string& chartFile, TScanLink& link, std::string* e
     link.ChartSize = bytes.size();
     link.ChartHash = Fnv1a64(bytes);
     TWriteError e;
-    if (!WriteFileAtomically(ScanLinkFileName(chartFile), ScanLinkToJson(link, ExtractFilePath(chartFile)), &e)) {
+    if (!WriteFileAtomically(ScanLinkFileName(chartFile), ScanLinkToJson(link, ChartFolder(chartFile)), &e)) {
         if (error)
             *error = e.Message;
         return false;

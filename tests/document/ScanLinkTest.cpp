@@ -92,6 +92,21 @@ TEST_F(ScanLink, RoundTripKeepsTraceAndTellsWhetherTheChartChanged)
     EXPECT_FALSE(ScanLinkMatchesChart(chart, r));
 }
 
+TEST_F(ScanLink, ChartNamedRelativeToTheWorkingFolder)
+{
+    // As "rainscribe-cli trace scan.tif -o NAME.pvd" names it from the chart's folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(dir / "data" / "02545001");
+    TScanLink w = Traced((dir / "data" / "02545001" / "scan.tif").string());
+    const bool written = WriteScanLink("02545001_06032014.pvd", w);
+    TScanLink r;
+    const bool read = ReadScanLink("02545001_06032014.pvd", r);
+    fs::current_path(before);
+    ASSERT_TRUE(written && read);
+    EXPECT_NE(Read(ScanLinkFileName(chart)).find("\"scan\": \"scan.tif\""), std::string::npos);
+    EXPECT_EQ(r.Scan, (dir / "data" / "02545001" / "scan.tif").string());
+}
+
 TEST_F(ScanLink, DamagedOrMissingLinkIsNoLink)
 {
     TScanLink r;

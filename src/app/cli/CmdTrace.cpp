@@ -15,6 +15,7 @@
 #include "tablet/ImageResolution.h"
 #include "trace/ScanImage.h"
 #include "trace/TraceEngine.h"
+#include "trace/ScanFrame.h"
 #include "trace/TraceLink.h"
 #include "trace/TraceOverlay.h"
 
@@ -193,12 +194,7 @@ int RunTrace(const TArgs& args)
     trace::TScan scan = trace::LoadScan(o.Image, o.Page - 1);
     if (!scan.Ok())
         return Fail(kExitImage, Cp1252ToUtf8(scan.Error));
-    TImageResolution res;
-    trace::TScanFrame frame;
-    if (ReadImageResolution(o.Image, res))
-        frame = {res.DpiX, res.DpiY, scan.Image.rows};
-    else
-        frame = {kDefaultDpi, kDefaultDpi, scan.Image.rows};
+    const trace::TScanFrame frame = trace::ScanFrameOf(o.Image, scan.Image.rows); // as "Mesa Virtual" shows it
 
     trace::TGridResult grid;
     if (o.AutoScale) {

@@ -282,6 +282,7 @@ void TMainFrm::BindChartButtons(TRChartFrm* w)
     const std::pair<QToolButton*, QAction*> bind[] = {
         {btDefScale, w ? w->cmdDefScale : FIdleDefScale},
         {btDigit, w ? w->cmdDigCurve : FIdleDigit},
+        {btAutoTrace, w ? w->cmdAutoTrace : FIdleAutoTrace},
         {btSpill, w ? w->cmdSpill : FIdleSpill},
         {btUndo, w ? w->cmdUndo : FIdleUndo},
         {btRedo, w ? w->cmdRedo : FIdleRedo},

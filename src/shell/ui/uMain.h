@@ -125,6 +125,7 @@ public:
     QToolButton* btSave = nullptr;
     QToolButton* btDefScale = nullptr;
     QToolButton* btDigit = nullptr;
+    QToolButton* btAutoTrace = nullptr;
     QToolButton* btSpill = nullptr;
     QToolButton* btUndo = nullptr;
     QToolButton* btRedo = nullptr;
@@ -190,6 +191,7 @@ private:
     QList<QPointer<QMenu>> FMerged;
     QAction* FIdleDefScale = nullptr;
     QAction* FIdleDigit = nullptr;
+    QAction* FIdleAutoTrace = nullptr;
     QAction* FIdleSpill = nullptr;
     QAction* FIdleUndo = nullptr;
     QAction* FIdleRedo = nullptr;

@@ -2,6 +2,8 @@
 
 #include "shell/ui/uMain.h"
 
+#include "chartwin/ScanDesk.h"
+
 #include "chartwin/Pictures.h"
 #include "chartwin/uRChartWndServices.h"
 #include "shell/uLastFiles.h"
@@ -108,7 +110,12 @@ void TMainFrm::BuildActions()
     FIdleRedo = MakeAction(this, QStringLiteral("&Refazer"), {},
                            QStringLiteral("Refaz|Refaz a alteração desfeita por último"), nullptr);
     FIdleRedo->setIcon(PicIconMirrored(kIcoUndo));
-    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleSpill, FIdleUndo, FIdleRedo})
+    FIdleAutoTrace = MakeAction(this, QStringLiteral("Traçar &Automaticamente"), {},
+                                QStringLiteral("Traça automaticamente|Lê a curva da imagem mostrada na Mesa Virtual, "
+                                               "pela escala marcada sobre ela"),
+                                nullptr);
+    FIdleAutoTrace->setIcon(AutoTraceIcon());
+    for (QAction* a : {FIdleDefScale, FIdleDigit, FIdleAutoTrace, FIdleSpill, FIdleUndo, FIdleRedo})
         a->setEnabled(false);
 
     connect(FileNew, &QAction::triggered, this, &TMainFrm::FileNewExecute);
@@ -181,6 +188,7 @@ void TMainFrm::BuildToolBar()
     ToolBar->addSeparator();
     btDefScale = button(FIdleDefScale);
     btDigit = button(FIdleDigit);
+    btAutoTrace = button(FIdleAutoTrace);
     btSpill = button(FIdleSpill);
     ToolBar->addSeparator();
     btUndo = button(FIdleUndo);

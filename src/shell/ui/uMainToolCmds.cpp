@@ -3,6 +3,7 @@
 
 #include "shell/ui/uMain.h"
 
+#include "chartwin/ScanDesk.h"
 #include "chartwin/uRChartWndServices.h"
 #include "common/Utils.h"
 #include "shell/uLastFiles.h"
@@ -29,6 +30,7 @@ void TMainFrm::CreateTabletWindows()
         auto* vt = new TVirtualTablet(this, RegisteredTabletDriver() == nullptr);
         vt->OnMessage = [](const QString& text) { wnd::ShowWarning(text); };
         FVirtualTablet = vt;
+        AttachScanTablet(vt); // the charts are checked over its scans
         FForms.push_front(vt);
         mnTablet->addSeparator();
         mnTablet->addAction(vt->ToggleAction());

@@ -24,6 +24,7 @@ void TTabletLoupe::SetMagnification(int m)
     if (m != FMagnification) {
         FMagnification = m;
         update();
+        emit magnificationChanged(m);
     }
 }
 

@@ -20,6 +20,9 @@ class TTabletLoupe : public QWidget
 
     QSize sizeHint() const override { return {180, 180}; }
 
+  signals:
+    void magnificationChanged(int m);
+
   protected:
     void paintEvent(QPaintEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;

@@ -1,5 +1,7 @@
 #include "tablet/ui/TabletSurface.h"
 
+#include "tablet/ui/InkView.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -74,6 +76,7 @@ void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
     else if (gScanSurface == this)
         gScanSurface = nullptr;
     FReduced = QImage();
+    FInkImage = FInkView ? MakeInkView(image, FInkContrast) : QImage();
     if (image.isNull()) {
         FDpiX = FDpiY = kDefaultDpi;
         FDriver.SetArea(kBlankWidth, kBlankHeight);
@@ -85,6 +88,25 @@ void TTabletSurface::SetImage(const QImage& image, double dpiX, double dpiY)
         FDriver.SetArea(w, h);
     }
     FitToWindow();
+}
+
+void TTabletSurface::SetInkView(bool on, double contrast)
+{
+    if (on == FInkView && contrast == FInkContrast)
+        return;
+    FInkView = on;
+    FInkContrast = contrast;
+    FInkImage = on ? MakeInkView(FImage, contrast) : QImage();
+    FReduced = QImage();
+    update();
+    emit viewChanged();
+}
+
+void TTabletSurface::SetOverlay(TOverlay overlay)
+{
+    FOverlay = std::move(overlay);
+    update();
+    emit viewChanged();
 }
 
 // ---- View
@@ -152,6 +174,12 @@ void TTabletSurface::FitToWindow()
     FOffset = QPointF((width() - AreaWidth() * FScale) / 2, (height() - AreaHeight() * FScale) / 2);
     FFitted = true;
     ViewMoved();
+}
+
+void TTabletSurface::CentreOn(QPointF counts, double minScale)
+{
+    const double s = std::max(FScale, minScale);
+    SetView(s, QPointF(width() / 2.0 - counts.x() * s, height() / 2.0 - (AreaHeight() - counts.y()) * s));
 }
 
 QPointF TTabletSurface::WidgetToCounts(QPointF w) const
@@ -240,6 +268,22 @@ void TTabletSurface::SendPacket(bool release)
 
 bool TTabletSurface::HandleKey(int key, bool press, bool autoRepeat)
 {
+    if (key == Qt::Key_Space && FInside) {
+        // Held down: the mouse pans the picture instead of moving the cursor.
+        if (!autoRepeat && press != FSpacePan) {
+            FSpacePan = press;
+            FPanFrom = FPointerWidget;
+            setCursor(press ? Qt::ClosedHandCursor : Qt::ArrowCursor);
+            if (!press)
+                RefreshMode();
+        }
+        return true;
+    }
+    if (key == Qt::Key_Space && !press && FSpacePan) {
+        FSpacePan = false;
+        RefreshMode();
+        return true;
+    }
     if (key < Qt::Key_1 || key > Qt::Key_9) return false;
     const std::uint32_t bit = 1u << (key - Qt::Key_1);
     if (press) {
@@ -263,12 +307,13 @@ void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
 {
     FModifiers = e->modifiers();
     const QPointF pos = e->position();
-    if (FPanning) {
+    if (FPanning || FSpacePan) {
         const QPointF delta = pos - FPanFrom;
         FPanFrom = pos;
         Pan(delta);
     }
     TrackPointer(pos);
+    if (FSpacePan) return;
     if (Digitizing() && (FPointer || Buttons() != 0)) SendPacket();
 }
 
@@ -373,6 +418,10 @@ void TTabletSurface::enterEvent(QEnterEvent* e)
 void TTabletSurface::leaveEvent(QEvent* e)
 {
     FInside = false;
+    if (FSpacePan) {
+        FSpacePan = false;
+        RefreshMode();
+    }
     FPointer.reset();
     emit pointerChanged();
     QWidget::leaveEvent(e);
@@ -407,21 +456,22 @@ void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const 
     const QRectF visible = area.intersected(target);
     if (visible.isEmpty()) return;
     p.fillRect(visible, Qt::white);
-    if (!FImage.isNull()) {
+    const QImage& image = FInkView && !FInkImage.isNull() ? FInkImage : FImage;
+    if (!image.isNull()) {
         // Only the pixels in sight are drawn.
         const double px = kCountsPerInch / FDpiX * scale; // widget pixels per picture pixel
         const double py = kCountsPerInch / FDpiY * scale;
         const int u0 = std::max(0, int(std::floor((visible.left() - offset.x()) / px)));
         const int v0 = std::max(0, int(std::floor((visible.top() - offset.y()) / py)));
-        const int u1 = std::min(FImage.width(), int(std::ceil((visible.right() - offset.x()) / px)));
-        const int v1 = std::min(FImage.height(), int(std::ceil((visible.bottom() - offset.y()) / py)));
+        const int u1 = std::min(image.width(), int(std::ceil((visible.right() - offset.x()) / px)));
+        const int v1 = std::min(image.height(), int(std::ceil((visible.bottom() - offset.y()) / py)));
         if (smooth && px < 0.75 && py < 0.75) {
             // Reduced pictures are averaged once per zoom level: thin chart
             // lines would break up if pixels were merely skipped.
-            const QSize size(std::max(1, int(std::lround(FImage.width() * px))),
-                             std::max(1, int(std::lround(FImage.height() * py))));
+            const QSize size(std::max(1, int(std::lround(image.width() * px))),
+                             std::max(1, int(std::lround(image.height() * py))));
             if (FReduced.size() != size)
-                FReduced = FImage.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                FReduced = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             p.save();
             p.setClipRect(visible);
             p.drawImage(QPointF(std::round(offset.x()), std::round(offset.y())), FReduced);
@@ -432,7 +482,7 @@ void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const 
             p.save();
             p.setClipRect(visible);
             p.setRenderHint(QPainter::SmoothPixmapTransform, smooth && px < 1);
-            p.drawImage(dst, FImage, src);
+            p.drawImage(dst, image, src);
             p.restore();
         }
     } else {
@@ -451,6 +501,15 @@ void TTabletSurface::PaintArea(QPainter& p, double scale, QPointF offset, const 
             const double y = offset.y() + ah - j * step; // Y grows upwards from the bottom edge
             p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
         }
+        p.restore();
+    }
+    if (FOverlay) {
+        p.save();
+        p.setClipRect(visible);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double areaHeight = AreaHeight();
+        FOverlay(p, [&](double x, double y) { return QPointF(offset.x() + x * scale, offset.y() + (areaHeight - y) * scale); },
+                 scale);
         p.restore();
     }
     p.setPen(QColor(90, 90, 90));

@@ -7,7 +7,8 @@
 // keys 1 to 9 (buttons 0 to 8) become packets. While it is relative the mouse
 // pans (drag) and zooms (wheel) the picture; the keys still press buttons, so
 // the swap button can bring the context back. Zoom and pan change only how
-// the area is shown, never the counts of a point.
+// the area is shown, never the counts of a point. While digitizing, the space
+// bar held down turns mouse moves into panning, and the arrow keys pan.
 
 #include "tablet/EmulatedTablet.h"
 
@@ -51,6 +52,18 @@ class TTabletSurface : public QWidget
     static TSnapFn& SnapHook();
     std::optional<QPoint> SnappedCounts() const { return FSnapped; }
 
+    // ---- The ink view: the picture shown with its ink brought out (InkView.h);
+    // Image() stays the scan as read.
+    void SetInkView(bool on, double contrast);
+    bool InkView() const { return FInkView; }
+    double InkContrast() const { return FInkContrast; }
+
+    // ---- Drawn over the area (the active chart's points): the painter, a
+    // mapping from counts to the painter's coordinates and the painter's pixels per count.
+    using TCountsToView = std::function<QPointF(double x, double y)>;
+    using TOverlay = std::function<void(QPainter& p, const TCountsToView& toView, double scale)>;
+    void SetOverlay(TOverlay overlay);
+
     // ---- The view
     // Widget pixels per count.
     double Scale() const { return FScale; }
@@ -62,6 +75,9 @@ class TTabletSurface : public QWidget
     void Pan(QPointF delta);
     // Shows the whole area; kept on resizes until the user zooms or pans.
     void FitToWindow();
+    // Brings the point (counts) to the middle of the view, zooming in to at
+    // least minScale widget pixels per count.
+    void CentreOn(QPointF counts, double minScale = 0);
     bool Fitted() const { return FFitted; }
     double MinScale() const;
     double MaxScale() const;
@@ -124,6 +140,11 @@ class TTabletSurface : public QWidget
 
     TEmulatedTabletDriver& FDriver;
     QImage FImage;
+    QImage FInkImage; // the ink view of FImage, while it is on
+    bool FInkView = false;
+    double FInkContrast = 1;
+    TOverlay FOverlay;
+    bool FSpacePan = false;
     mutable QImage FReduced; // the picture averaged down to the current zoom
     double FDpiX = kDefaultDpi, FDpiY = kDefaultDpi;
     double FScale = 0.02;

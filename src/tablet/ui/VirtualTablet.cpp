@@ -1,12 +1,16 @@
 #include "tablet/ui/VirtualTablet.h"
 
+#include "common/Utils.h"
 #include "tablet/ImageResolution.h"
+#include "trace/ScanImage.h"
 #include "tablet/ui/TabletLoupe.h"
 #include "tablet/ui/TabletSurface.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -17,9 +21,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
+
+#include <algorithm>
+#include <cmath>
 
 namespace rs {
 
@@ -64,6 +73,31 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     fit->setToolTip(QString::fromUtf8("Mostra a área inteira da mesa"));
     for (QPushButton* b : {open, FClearButton, fit})
         b->setFocusPolicy(Qt::TabFocus);
+    FPageLabel = new QLabel(QString::fromUtf8("&Página:"), this);
+    FPage = new QSpinBox(this);
+    FPage->setObjectName(QStringLiteral("sbPage"));
+    FPage->setToolTip(QString::fromUtf8("Página da imagem mostrada (o verso do pluviograma costuma trazer as datas)"));
+    FPageLabel->setBuddy(FPage);
+    FPageLabel->setVisible(false);
+    FPage->setVisible(false);
+    FInk = new QCheckBox(QString::fromUtf8("Realçar &tinta"), this);
+    FInk->setObjectName(QStringLiteral("cbInk"));
+    FInk->setToolTip(QString::fromUtf8("Destaca a tinta da pena e apaga a grade impressa, para seguir um traço fraco"));
+    FContrast = new QSlider(Qt::Horizontal, this);
+    FContrast->setObjectName(QStringLiteral("slContrast"));
+    FContrast->setRange(-4, 6); // steps of 2^(1/2): contrast 1/4 to 8
+    FContrast->setValue(2); // contrast 2: the dark edges and punch holes of a scan set the full strength
+    FContrast->setFixedWidth(110);
+    FContrast->setEnabled(false);
+    FContrast->setToolTip(QString::fromUtf8("Contraste do realce da tinta"));
+    for (QWidget* c : std::initializer_list<QWidget*>{FPage, FInk, FContrast})
+        c->setFocusPolicy(Qt::TabFocus);
+    FLoupeZoom = new QComboBox(this);
+    FLoupeZoom->setObjectName(QStringLiteral("cbLoupe"));
+    FLoupeZoom->setToolTip(QString::fromUtf8("Aumento da lupa"));
+    FLoupeZoom->setFocusPolicy(Qt::TabFocus);
+    for (int m = 2; m <= 32; m *= 2)
+        FLoupeZoom->addItem(QString::fromUtf8("Lupa %1×").arg(m), m);
 
     FPosLabel = new QLabel(this);
     FPosLabel->setObjectName(QStringLiteral("lbPos"));
@@ -78,7 +112,9 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
         new QLabel(QString::fromUtf8("Modo absoluto: o mouse é o cursor da mesa.\n"
                                      "Botões: esquerdo = 1, direito = 2, meio = 3, voltar = 4, avançar = 5; "
                                      "teclas 1 a 9 = botões 1 a 9.\n"
-                                     "Roda: aumenta ou reduz. Modo relativo: arraste para mover a imagem."),
+                                     "Roda: aumenta ou reduz; setas ou barra de espaço "
+                                     "pressionada com o mouse: movem a imagem. "
+                                     "Modo relativo: arraste para mover a imagem."),
                    this);
     help->setWordWrap(true);
     QFont small = help->font();
@@ -93,10 +129,17 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     buttons->addWidget(open);
     buttons->addWidget(FClearButton);
     buttons->addWidget(fit);
+    buttons->addWidget(FPageLabel);
+    buttons->addWidget(FPage);
+    buttons->addSpacing(12);
+    buttons->addWidget(FInk);
+    buttons->addWidget(new QLabel(QString::fromUtf8("Contraste:"), this));
+    buttons->addWidget(FContrast);
     buttons->addStretch(1);
 
     auto* side = new QVBoxLayout;
     side->addWidget(FLoupe);
+    side->addWidget(FLoupeZoom);
     side->addWidget(FPosLabel);
     side->addWidget(FModeLabel);
     side->addWidget(FAreaLabel);
@@ -125,6 +168,18 @@ TVirtualTablet::TVirtualTablet(QWidget* parent, bool registerDriver)
     connect(FClearButton, &QPushButton::clicked, this, &TVirtualTablet::ClearImage);
     connect(fit, &QPushButton::clicked, FSurface, &TTabletSurface::FitToWindow);
     connect(FSurface, &TTabletSurface::pointerChanged, this, &TVirtualTablet::UpdatePointer);
+    connect(FPage, &QSpinBox::valueChanged, this, [this](int page) {
+        if (!FImagePath.isEmpty() && page - 1 != FImagePage && !LoadImage(FImagePath, page - 1)) {
+            const QSignalBlocker block(FPage);
+            FPage->setValue(FImagePage + 1);
+        }
+    });
+    connect(FInk, &QCheckBox::toggled, this, &TVirtualTablet::InkControlsChanged);
+    connect(FContrast, &QSlider::valueChanged, this, &TVirtualTablet::InkControlsChanged);
+    connect(FLoupeZoom, &QComboBox::activated, this,
+            [this](int i) { FLoupe->SetMagnification(FLoupeZoom->itemData(i).toInt()); });
+    connect(FLoupe, &TTabletLoupe::magnificationChanged, this, &TVirtualTablet::SyncLoupeZoom);
+    SyncLoupeZoom();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive) FSurface->ReleaseKeys();
     });
@@ -203,7 +258,7 @@ void TVirtualTablet::ChooseImage()
     if (!path.isEmpty()) LoadImage(path);
 }
 
-bool TVirtualTablet::LoadImage(const QString& path)
+bool TVirtualTablet::LoadImage(const QString& path, int page)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -213,11 +268,35 @@ bool TVirtualTablet::LoadImage(const QString& path)
     }
     const QByteArray bytes = file.readAll();
     file.close();
+    const std::string_view view(bytes.constData(), std::size_t(bytes.size()));
+    // The header first: a picture far too large is refused before any pixel is decoded.
+    trace::TImageHeader header;
+    std::string reason;
+    bool readable = trace::ReadImageHeader(view, page, header, reason);
+    if (readable && (header.Width <= 0 || header.Height <= 0)) {
+        reason = "a imagem est\xE1 vazia";
+        readable = false;
+    } else if (readable && (header.Width > trace::kMaxSide || header.Height > trace::kMaxSide ||
+                            std::int64_t(header.Width) * header.Height > trace::kMaxPixels)) {
+        reason = Format("a imagem \xE9 grande demais (%d \xD7 %d pixels)", header.Width, header.Height);
+        readable = false;
+    }
+    if (!readable) {
+        ShowMessage(QString::fromUtf8("A imagem \"%1\" não pôde ser lida: %2.")
+                        .arg(QDir::toNativeSeparators(path), QString::fromStdString(Cp1252ToUtf8(reason))));
+        return false;
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAllocationLimit(1024); // MB: scanned charts are large
+    if (page > 0 && !reader.jumpToImage(page)) {
+        ShowMessage(QString::fromUtf8("A imagem \"%1\" não tem a página %2.")
+                        .arg(QDir::toNativeSeparators(path))
+                        .arg(page + 1));
+        return false;
+    }
     const QImage image = reader.read();
     if (image.isNull()) {
         ShowMessage(QString::fromUtf8("A imagem \"%1\" não pôde ser lida: %2")
@@ -225,24 +304,67 @@ bool TVirtualTablet::LoadImage(const QString& path)
         return false;
     }
     TImageResolution res;
-    if (!ReadImageResolution(std::string_view(bytes.constData(), std::size_t(bytes.size())), res))
+    if (!ReadImageResolution(view, res))
         res = {TTabletSurface::kDefaultDpi, TTabletSurface::kDefaultDpi};
     FImagePath = path;
+    FImagePage = page;
+    FPageCount = std::max(1, header.Pages);
+    {
+        const QSignalBlocker block(FPage);
+        FPage->setRange(1, FPageCount);
+        FPage->setValue(page + 1);
+    }
+    FPage->setVisible(FPageCount > 1);
+    FPageLabel->setVisible(FPageCount > 1);
     FStatus->clear();
     FClearButton->setEnabled(true);
-    setWindowTitle(QString::fromUtf8("%1 - %2").arg(QString::fromUtf8(kCaption), QFileInfo(path).fileName()));
+    const QString name = QFileInfo(path).fileName();
+    setWindowTitle(QString::fromUtf8("%1 - %2").arg(QString::fromUtf8(kCaption),
+                                                    FPageCount > 1 ? QString::fromUtf8("%1 (página %2 de %3)")
+                                                                         .arg(name)
+                                                                         .arg(page + 1)
+                                                                         .arg(FPageCount)
+                                                                   : name));
     FSurface->SetImage(image, res.DpiX, res.DpiY);
     UpdateInfo();
+    emit imageChanged(FImagePath, FImagePage);
     return true;
+}
+
+void TVirtualTablet::SetInkView(bool on, double contrast)
+{
+    const QSignalBlocker b1(FInk), b2(FContrast);
+    FInk->setChecked(on);
+    FContrast->setValue(int(std::lround(2 * std::log2(std::clamp(contrast, 0.25, 8.0)))));
+    InkControlsChanged();
+}
+
+void TVirtualTablet::InkControlsChanged()
+{
+    FContrast->setEnabled(FInk->isChecked());
+    FSurface->SetInkView(FInk->isChecked(), std::pow(2.0, FContrast->value() / 2.0));
+}
+
+void TVirtualTablet::SyncLoupeZoom()
+{
+    // The loupe's own wheel changes its magnification too.
+    const int i = FLoupeZoom->findData(FLoupe->Magnification());
+    if (i >= 0 && i != FLoupeZoom->currentIndex())
+        FLoupeZoom->setCurrentIndex(i);
 }
 
 void TVirtualTablet::ClearImage()
 {
     FImagePath.clear();
+    FImagePage = 0;
+    FPageCount = 0;
+    FPage->setVisible(false);
+    FPageLabel->setVisible(false);
     FClearButton->setEnabled(false);
     setWindowTitle(QString::fromUtf8(kCaption));
     FSurface->SetImage(QImage(), 0, 0);
     UpdateInfo();
+    emit imageChanged(QString(), 0);
 }
 
 TRect TVirtualTablet::ContextRect() const

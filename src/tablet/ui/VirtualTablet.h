@@ -18,8 +18,12 @@
 #include <functional>
 
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
+class QSlider;
+class QSpinBox;
 class QWindow;
 
 namespace rs {
@@ -46,10 +50,16 @@ class TVirtualTablet : public QWidget
     // A checkable "Mesa &Virtual" command that shows and hides the window.
     QAction* ToggleAction() const { return FToggle; }
 
-    // Loads a scanned chart; false (and a message) when it cannot be read.
-    bool LoadImage(const QString& path);
+    // Loads page `page` (0-based) of a scanned chart; false (and a message) when
+    // it cannot be read, and the picture shown stays.
+    bool LoadImage(const QString& path, int page = 0);
     void ClearImage();
     QString ImagePath() const { return FImagePath; }
+    int ImagePage() const { return FImagePage; }
+    // Pages of the picture file (1 for most; a TIFF may hold several).
+    int PageCount() const { return FPageCount; }
+    // The ink view and its contrast (1 normal).
+    void SetInkView(bool on, double contrast = 1);
     // The area as a context rectangle: (0, height, width, 0).
     TRect ContextRect() const;
 
@@ -67,6 +77,8 @@ class TVirtualTablet : public QWidget
 
   signals:
     void openChanged(bool open);
+    // Another picture or page is shown (path empty: the blank area).
+    void imageChanged(const QString& path, int page);
     // The area (and so the context rectangle of every context) changed.
     void areaChanged(int widthCounts, int heightCounts);
 
@@ -78,6 +90,8 @@ class TVirtualTablet : public QWidget
 
   private:
     void ChooseImage();
+    void InkControlsChanged();
+    void SyncLoupeZoom();
     void ContextsChanged();
     void AreaChanged();
     void UpdateInfo();
@@ -96,8 +110,15 @@ class TVirtualTablet : public QWidget
     QLabel* FAreaLabel;
     QLabel* FStatus;
     QPushButton* FClearButton;
+    QSpinBox* FPage;
+    QLabel* FPageLabel;
+    QCheckBox* FInk;
+    QSlider* FContrast;
+    QComboBox* FLoupeZoom;
     QAction* FToggle;
     QString FImagePath;
+    int FImagePage = 0;
+    int FPageCount = 0;
     bool FBlocked = false;
     QPointer<QWindow> FOwnTransientParent;
     bool FTransientSaved = false;

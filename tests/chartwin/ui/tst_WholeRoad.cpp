@@ -5,8 +5,11 @@
 // insertions, overflow and failure marks, finishing, saving under the name
 // made from station code and date, the recent-files entry, and reopening from
 // it. The saved file is read back with the document's own reader and the
-// results window's copied text is compared line by line.
+// results window's copied text is compared line by line. A third chart is traced
+// automatically from a scan in "Mesa Virtual", saved with its scan link and
+// reopened with the scan shown again.
 
+#include "chartwin/ScanDesk.h"
 #include "chartwin/uRChartWnd.h"
 #include "chartwin/uResultFrm.h"
 #include "common/Utils.h"
@@ -25,7 +28,9 @@
 #include "tablet/ScriptedTabletDriver.h"
 #include "tablet/Tablet.h"
 #include "tablet/TabletDriver.h"
+#include "tablet/ui/VirtualTablet.h"
 #include "ui_support/FakeServicesScope.h"
+#include "ui_support/TestScan.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -654,6 +659,68 @@ private slots:
         stored.Load();
         QCOMPARE(stored.Count(), 2);
         QCOMPARE(Q(stored.FileName(0)), Q(path));
+    }
+
+    // (c) A straight 7 h chart traced from a scan: the scale marked on the scan in
+    // "Mesa Virtual", "Traçar &Automaticamente", saved with the link to its scan.
+    void tracedChartFromAScan()
+    {
+        FMain = std::make_unique<TMainFrm>(); // (b) closed the program
+        FMain->CreateForms();
+        FMain->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FMain.get()));
+        TVirtualTablet* vt = ScanTablet();
+        QVERIFY(vt);
+        ForceDirectories(FDir + "scans/");
+        const std::string scan = FDir + "scans/rio 12-03.png";
+        QVERIFY(test::TTestScan{}.Draw(test::OneSiphonDay()).save(Q(scan)));
+        QVERIFY(vt->LoadImage(Q(scan)));
+
+        NewChart({"Estação Rio", "12345678", "12/03/2024", 7, true, ""});
+        TRChartFrm* w = Active();
+        TRChart& d = w->Doc();
+        QVERIFY(!w->mnAutoTrace->isEnabled()); // no scale yet
+        DefineScale(QString());
+        ClickTyped(8, 0, U("8 0"));
+        ClickTyped(14, 5, U("14 5"));
+        ClickTyped(20, 10, U("20 10"));
+        ClickTyped(26, 2, U("2 2"));
+        ClickTyped(30.5, 8, U("6.5 8"));
+        Conclude();
+        QCOMPARE(Q(w->ScanLink().Scan), Q(scan));
+
+        FMain->IdleUpdate();
+        QVERIFY(w->mnAutoTrace->isEnabled());
+        w->mnAutoTrace->trigger();
+        QCOMPARE(FFakes->Messages.Count(), 0);
+        QCOMPARE(d.State(), int(Digitizing));
+        QCOMPARE(d.Curve().Peaks, 1);
+        QVERIFY2(std::abs(d.Curve().Sum - 12.6) < 0.2, qPrintable(QString::number(d.Curve().Sum)));
+        QTRY_VERIFY(ResultFrm()->isVisible());
+        QCOMPARE(ResultFrm()->PanelText(2), U("1 pico"));
+        // The operator corrects with the usual commands: a last point at the end of the day.
+        Click(31.0, 2.8);
+
+        const std::string path = FinishAndSave("12345678-20240312.pvd");
+        QCOMPARE(Q(path), Q(DataDir() + "12345678/12345678-20240312.pvd"));
+        const QStringList rows = CurveRows(d);
+        TScanLink link;
+        QVERIFY(ReadScanLink(path, link));
+        QCOMPARE(Q(link.Scan), Q(scan));
+        QVERIFY(link.Traced);
+        QVERIFY(link.Reviewed); // saved from its window
+        QVERIFY(ScanLinkMatchesChart(path, link));
+        std::ifstream side(ScanLinkFileName(path));
+        const std::string json((std::istreambuf_iterator<char>(side)), std::istreambuf_iterator<char>());
+        QVERIFY2(json.find("../../scans/rio 12-03.png") != std::string::npos, json.c_str());
+
+        vt->ClearImage();
+        TRChartFrm* again = ReopenFromRecent(path);
+        QVERIFY(again);
+        QCOMPARE(CurveRows(again->Doc()), rows);
+        QVERIFY(again->ScanLink().Reviewed);
+        QTRY_COMPARE(vt->ImagePath(), Q(scan)); // the scan is shown again
+        QVERIFY(ScanIsShown(again->ScanLink()));
     }
 };
 

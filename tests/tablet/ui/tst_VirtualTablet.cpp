@@ -8,7 +8,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSlider>
+#include <QSpinBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -472,6 +478,123 @@ class TestVirtualTablet : public QObject
         // The cross at the centre is drawn in blue.
         const QColor c = shot.pixelColor(shot.width() / 2, 5);
         QVERIFY2(c.blue() > 150 && c.red() < 80, qPrintable(c.name()));
+    }
+
+    // The ink view: blue ink dark, the green grid and the paper near white, and a
+    // faint ink darker at a higher contrast; the scan itself is untouched.
+    void theInkViewBringsOutTheInk()
+    {
+        QImage img(300, 80, QImage::Format_RGB32);
+        img.fill(QColor(245, 243, 235));
+        QPainter p(&img);
+        p.fillRect(QRect(0, 20, 300, 3), QColor(90, 190, 110));  // printed grid
+        p.fillRect(QRect(0, 40, 300, 3), QColor(60, 80, 200));   // pen ink
+        p.fillRect(QRect(0, 60, 300, 3), QColor(180, 190, 235)); // faint ink
+        p.end();
+        img.setDotsPerMeterX(3937);
+        img.setDotsPerMeterY(3937);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ink.png"));
+        QVERIFY(img.save(path));
+        QVERIFY(Vt->LoadImage(path));
+        Surface()->SetView(5.0 * 100 / 1000, {0, 0}); // 5 widget pixels per picture pixel
+        QVERIFY(Surface()->height() > 5 * 64 && Surface()->width() > 5 * 50);
+        // The grey of the widget in the middle of the picture's row.
+        auto grey = [this](int row) {
+            const QImage shot = Surface()->grab().toImage();
+            const QPointF at = Surface()->CountsToWidget({500, (80 - row - 1.5) * 10});
+            return qGray(shot.pixel(at.toPoint()));
+        };
+        QVERIFY(grey(40) < 120 && grey(20) < 230);
+        Vt->findChild<QSlider*>(QStringLiteral("slContrast"))->setValue(0); // contrast 1
+        Vt->findChild<QCheckBox*>(QStringLiteral("cbInk"))->setChecked(true);
+        QVERIFY(Surface()->InkView());
+        QVERIFY2(grey(40) < 90, qPrintable(QString::number(grey(40))));
+        QVERIFY2(grey(20) > 225, qPrintable(QString::number(grey(20))));
+        QVERIFY(grey(10) > 245);
+        const int faint = grey(60);
+        Vt->findChild<QSlider*>(QStringLiteral("slContrast"))->setValue(4);
+        QVERIFY2(grey(60) < faint - 30, qPrintable(QStringLiteral("%1 %2").arg(faint).arg(grey(60))));
+        QVERIFY2(grey(20) > 120, qPrintable(QString::number(grey(20))));
+        QCOMPARE(Surface()->Image().pixelColor(5, 41), QColor(60, 80, 200));
+        // The loupe's magnification from its list.
+        auto* loupe = Vt->findChild<QComboBox*>(QStringLiteral("cbLoupe"));
+        loupe->setCurrentIndex(loupe->findData(16));
+        emit loupe->activated(loupe->currentIndex());
+        QCOMPARE(Vt->Loupe()->Magnification(), 16);
+        Vt->Loupe()->SetMagnification(4);
+        QCOMPARE(loupe->currentData().toInt(), 4);
+    }
+
+    // Space held down while digitizing: the mouse pans instead of sending packets.
+    void spaceHeldPansWhileDigitizing()
+    {
+        TabletWindow a(QStringLiteral("A"), moAbsolute, {0, 0});
+        Surface()->SetView(Surface()->Scale() * 2, {0, 0});
+        MoveMouse(Surface(), QPoint(300, 300));
+        const int before = int(a.Log.Lines.size());
+        const QPointF offset = Surface()->Offset();
+        QTest::keyPress(Surface(), Qt::Key_Space);
+        MoveMouse(Surface(), QPoint(260, 280));
+        QCOMPARE(Surface()->Offset(), offset + QPointF(-40, -20));
+        QCOMPARE(int(a.Log.Lines.size()), before);
+        QTest::keyRelease(Surface(), Qt::Key_Space);
+        MoveMouse(Surface(), QPoint(250, 280));
+        QCOMPARE(Surface()->Offset(), offset + QPointF(-40, -20));
+        QVERIFY(int(a.Log.Lines.size()) > before);
+    }
+
+    // A picture claiming 30000 × 30000 pixels is refused from its header, before any pixel is decoded.
+    void aPictureFarTooLargeIsRefused()
+    {
+        QImage img(20, 20, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        QVERIFY(buf.open(QIODevice::WriteOnly) && img.save(&buf, "PNG"));
+        for (int at : {16, 20}) { // IHDR width and height, big-endian
+            bytes[at] = 0, bytes[at + 1] = 0, bytes[at + 2] = char(0x75), bytes[at + 3] = char(0x30);
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bomb.png"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QStringList messages;
+        Vt->OnMessage = [&](const QString& m) { messages << m; };
+        QVERIFY(!Vt->LoadImage(path));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(QStringLiteral("grande demais")), qPrintable(messages[0]));
+        QVERIFY(!Surface()->HasImage());
+    }
+
+    // The pages of a multi-page TIFF (the real scan, when it is beside the project).
+    void anyPageOfAMultiPageTiff()
+    {
+        QString scan;
+        for (const char* up : {"/../../../shared/scans/", "/../../../../shared/scans/"}) {
+            const QString p = QStringLiteral(RS_TEST_DATA) + QLatin1String(up) + QStringLiteral("m162-2014-03-06.tif");
+            if (QFileInfo::exists(p))
+                scan = p;
+        }
+        if (scan.isEmpty())
+            QSKIP("the real scan is not beside the project");
+        QSignalSpy changed(Vt.get(), &TVirtualTablet::imageChanged);
+        QVERIFY(Vt->LoadImage(scan));
+        QCOMPARE(Vt->PageCount(), 3);
+        QCOMPARE(Surface()->Image().size(), QSize(1684, 367));
+        auto* page = Vt->findChild<QSpinBox*>(QStringLiteral("sbPage"));
+        QVERIFY(page->isVisibleTo(Vt.get()));
+        page->setValue(2);
+        QCOMPARE(Vt->ImagePage(), 1);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(changed.last().at(1).toInt(), 1);
+        QVERIFY(Vt->windowTitle().contains(QStringLiteral("página 2 de 3")));
+        QStringList messages;
+        Vt->OnMessage = [&](const QString& m) { messages << m; };
+        QVERIFY(!Vt->LoadImage(scan, 7));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(Vt->ImagePage(), 1); // the page shown stays
     }
 };
 
