@@ -147,18 +147,45 @@ void PaintChartOverScan(QPainter& p, const TTabletSurface::TCountsToView& to, do
     }
 }
 
+// A press on the active chart's selected point drags it; the window that took
+// the press keeps the drag even when another becomes active meanwhile.
+bool DragOnScan(const TTabletSurface& surface, TTabletSurface::TDragPhase phase, QPointF at, QPoint counts)
+{
+    static QPointer<TRChartFrm> dragged;
+    switch (phase) {
+    case TTabletSurface::TDragPhase::Press: {
+        TRChartFrm* w = ActiveChartWindow();
+        dragged = w && w->ScanDragPress(surface, at) ? w : nullptr;
+        return dragged != nullptr;
+    }
+    case TTabletSurface::TDragPhase::Move:
+        if (dragged)
+            dragged->ScanDragMove(counts.x(), counts.y());
+        return true;
+    case TTabletSurface::TDragPhase::Release:
+        if (dragged)
+            dragged->ScanDragRelease();
+        dragged = nullptr;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void AttachScanTablet(TVirtualTablet* tablet)
 {
     if (gTablet == tablet)
         return;
-    if (gTablet)
+    if (gTablet) {
         gTablet->Surface()->SetOverlay(nullptr);
+        gTablet->Surface()->SetDragHook(nullptr);
+    }
     gTablet = tablet;
     if (!tablet)
         return;
     tablet->Surface()->SetOverlay(&PaintChartOverScan);
+    tablet->Surface()->SetDragHook(&DragOnScan);
     QObject::connect(tablet, &TVirtualTablet::imageChanged, tablet, [](const QString& path, int page) {
         TRChartFrm* w = ActiveChartWindow();
         if (!w || path.isEmpty())

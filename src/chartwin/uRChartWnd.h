@@ -114,6 +114,8 @@ inline constexpr char kUndoLastPoint[] = "Desfazer último ponto";
 inline constexpr char kAutoTrace[] = "Traçado automático";
 } // namespace steps
 
+class TTabletSurface;
+
 class TRChartFrm : public QMdiSubWindow
 {
     Q_OBJECT
@@ -156,6 +158,12 @@ public:
     // Goes to the traced chart's unsure stretch: the chart scrolls there, the
     // point nearest to it is selected and the virtual tablet pans there.
     void GoToUnsure(int index);
+    // The selected curve point dragged on the scan in "Mesa Virtual"
+    // (uRChartWndScanDrag.cpp): a press near its marker takes it, moves go to
+    // tablet counts as a click there would, the release ends the one step.
+    bool ScanDragPress(const TTabletSurface& surface, QPointF widgetPos);
+    void ScanDragMove(int x, int y);
+    void ScanDragRelease();
 
     double Zoom() const { return FZoom; }
     void SetZoom(double z);

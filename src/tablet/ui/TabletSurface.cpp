@@ -109,6 +109,30 @@ void TTabletSurface::SetOverlay(TOverlay overlay)
     emit viewChanged();
 }
 
+void TTabletSurface::SetDragHook(TDragHook hook)
+{
+    if (FDragging && FDragHook)
+        OfferDrag(TDragPhase::Release);
+    FDragging = false;
+    FDragHook = std::move(hook);
+}
+
+bool TTabletSurface::OfferDrag(TDragPhase phase)
+{
+    if (!FDragHook)
+        return false;
+    // Off the area the position is held at its edge, as for a held button's packets.
+    QPoint at;
+    if (FPointer) {
+        at = FSnapped ? *FSnapped : *FPointer;
+    } else {
+        const QPointF c = WidgetToCounts(FPointerWidget + QPointF(0.5, 0.5));
+        at = QPoint(std::clamp(int(std::floor(c.x())), 0, AreaWidth() - 1),
+                    std::clamp(int(std::floor(c.y())), 0, AreaHeight() - 1));
+    }
+    return FDragHook(*this, phase, FPointerWidget, at);
+}
+
 // ---- View
 
 double TTabletSurface::MinScale() const
@@ -314,6 +338,10 @@ void TTabletSurface::mouseMoveEvent(QMouseEvent* e)
     }
     TrackPointer(pos);
     if (FSpacePan) return;
+    if (FDragging) {
+        OfferDrag(TDragPhase::Move);
+        return;
+    }
     if (Digitizing() && (FPointer || Buttons() != 0)) SendPacket();
 }
 
@@ -324,6 +352,13 @@ void TTabletSurface::mousePressEvent(QMouseEvent* e)
     TrackPointer(e->position());
     const std::uint32_t bit = ButtonBitOf(e->button());
     if (Digitizing()) {
+        if (FDragging)
+            return;
+        if (e->button() == Qt::LeftButton && FPointer && !(FMouseButtons & bit) &&
+            OfferDrag(TDragPhase::Press)) {
+            FDragging = true;
+            return;
+        }
         if (bit && FPointer && !(FMouseButtons & bit)) {
             FMouseButtons |= bit;
             SendPacket();
@@ -341,6 +376,11 @@ void TTabletSurface::mouseReleaseEvent(QMouseEvent* e)
 {
     FModifiers = e->modifiers();
     TrackPointer(e->position());
+    if (FDragging && e->button() == Qt::LeftButton) {
+        FDragging = false;
+        OfferDrag(TDragPhase::Release);
+        return;
+    }
     const std::uint32_t bit = ButtonBitOf(e->button());
     if (bit && (FMouseButtons & bit)) {
         FMouseButtons &= ~bit;

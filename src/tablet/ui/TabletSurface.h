@@ -64,6 +64,16 @@ class TTabletSurface : public QWidget
     using TOverlay = std::function<void(QPainter& p, const TCountsToView& toView, double scale)>;
     void SetOverlay(TOverlay overlay);
 
+    // ---- Dragging what the overlay draws: while digitizing, a left press is
+    // first offered to the hook (Press, true takes it); a press taken sends no
+    // packet, and the moves and the release until the button is let go go to
+    // the hook (Move, Release) instead of the tablet. counts: where a click
+    // there would be (snapped when snapping), widgetPos: the pointer on the surface.
+    enum class TDragPhase { Press, Move, Release };
+    using TDragHook = std::function<bool(const TTabletSurface&, TDragPhase, QPointF widgetPos, QPoint counts)>;
+    void SetDragHook(TDragHook hook);
+    bool Dragging() const { return FDragging; }
+
     // ---- The view
     // Widget pixels per count.
     double Scale() const { return FScale; }
@@ -137,6 +147,8 @@ class TTabletSurface : public QWidget
     void SendPacket(bool release = false);
     void ClampView();
     void ViewMoved();
+    // Hands the pointer's position to the drag hook.
+    bool OfferDrag(TDragPhase phase);
 
     TEmulatedTabletDriver& FDriver;
     QImage FImage;
@@ -144,6 +156,8 @@ class TTabletSurface : public QWidget
     bool FInkView = false;
     double FInkContrast = 1;
     TOverlay FOverlay;
+    TDragHook FDragHook;
+    bool FDragging = false;
     bool FSpacePan = false;
     mutable QImage FReduced; // the picture averaged down to the current zoom
     double FDpiX = kDefaultDpi, FDpiY = kDefaultDpi;

@@ -11,6 +11,7 @@
 #include "common/Utils.h"
 #include "common/uAppFiles.h"
 #include "document/uCurve.h"
+#include "document/uEditHistory.h"
 #include "shell/ui/uMain.h"
 #include "tablet/ScriptedTabletDriver.h"
 #include "tablet/Tablet.h"
@@ -231,6 +232,49 @@ private slots:
         // The list goes with its chart.
         delete w;
         QVERIFY(!list->isVisible());
+    }
+
+    void selectedPointIsDraggedOnTheScan()
+    {
+        TRChartFrm* w = ChartOnScan(FInked);
+        QVERIFY(w);
+        w->mnAutoTrace->trigger();
+        TRChart& d = w->Doc();
+        QCOMPARE(d.State(), int(Digitizing));
+        TCurve& c = d.Curve();
+        QVERIFY(c.Count() > 4);
+        const int i = c.Count() / 2, count = c.Count(), steps = w->History().Count();
+        c.SelectIndex(i);
+        const std::string before = d.SaveToBuffer();
+        TTabletSurface* s = Vt()->Surface();
+        s->FitToWindow();
+        const TScale& sc = d.Scale();
+        const TDigPoint* p = c.Items(i);
+        double x = 0, y = 0;
+        QVERIFY(sc.ValueToCounts(p->Time(), p->Prec(), x, y));
+        const QPointF marker = s->CountsToWidget(QPointF(x, y));
+        // Only a press on the selected point's marker takes it.
+        QVERIFY(!w->ScanDragPress(*s, marker + QPointF(20, 0)));
+        QVERIFY(w->ScanDragPress(*s, marker + QPointF(2, 1)));
+        // Halfway to the next point and a little up: the value a click there gives.
+        double tx = 0, ty = 0;
+        QVERIFY(sc.ValueToCounts((p->Time() + c.Items(i + 1)->Time()) / 2, p->Prec() + 0.4, tx, ty));
+        const int cx = int(std::lround(tx)), cy = int(std::lround(ty));
+        w->ScanDragMove(cx, cy);
+        QCOMPARE(p->Time(), sc.TimeAt(cx, cy));
+        QCOMPARE(p->Prec(), sc.PrecAt(cx, cy));
+        // Never past its neighbour.
+        const double next = c.Items(i + 1)->Time();
+        QVERIFY(sc.ValueToCounts(next + 1, p->Prec(), tx, ty));
+        w->ScanDragMove(int(std::lround(tx)), int(std::lround(ty)));
+        QCOMPARE(p->Time(), next - 0.001);
+        w->ScanDragRelease();
+        // One step, no point inserted, and undo gives the bytes back.
+        QCOMPARE(c.Count(), count);
+        QCOMPARE(w->History().Count(), steps + 1);
+        QCOMPARE(w->History().UndoText(), std::string("Mover ponto"));
+        w->cmdUndoClick();
+        QVERIFY(d.SaveToBuffer() == before);
     }
 
     void noTraceOnABlankScan()

@@ -176,6 +176,36 @@ class TestVirtualTablet : public QObject
         QCOMPARE(Surface()->Buttons(), 0u);
     }
 
+    void aPressTakenByTheDragHookIsNoClick()
+    {
+        TabletWindow a(QStringLiteral("A"), moAbsolute, {0, 0});
+        const QPoint p = PixelOf({1000, 1000}), q = PixelOf({1500, 1200});
+        QStringList seen;
+        // The hook takes presses left of x 1200 only.
+        Surface()->SetDragHook([&](const TTabletSurface&, TTabletSurface::TDragPhase phase, QPointF, QPoint c) {
+            if (phase == TTabletSurface::TDragPhase::Press && c.x() > 1200)
+                return false;
+            seen << QStringLiteral("%1 %2,%3").arg(int(phase)).arg(c.x()).arg(c.y());
+            return true;
+        });
+        MoveMouse(Surface(), p);
+        a.Log.Take();
+        QTest::mousePress(Surface(), Qt::LeftButton, Qt::NoModifier, p);
+        MoveMouse(Surface(), q, Qt::LeftButton);
+        QTest::mouseRelease(Surface(), Qt::LeftButton, Qt::NoModifier, q);
+        QCOMPARE(seen, (QStringList{QStringLiteral("0 1000,1000"), QStringLiteral("1 1500,1200"),
+                                    QStringLiteral("2 1500,1200")}));
+        QVERIFY(a.Log.Take().filter(QRegularExpression(QStringLiteral("^(press|click|up) "))).isEmpty());
+        QVERIFY(!Surface()->Dragging());
+        // A press it declines is a tablet click as before.
+        seen.clear();
+        QTest::mousePress(Surface(), Qt::LeftButton, Qt::NoModifier, q);
+        QTest::mouseRelease(Surface(), Qt::LeftButton, Qt::NoModifier, q);
+        QCOMPARE(seen, QStringList{});
+        QCOMPARE(a.Log.Take(QStringLiteral("click")), QStringList{QStringLiteral("click 0 ") + At(q)});
+        Surface()->SetDragHook(nullptr);
+    }
+
     void keysOneToNinePressButtonsWhileThePointerIsOver()
     {
         TabletWindow a(QStringLiteral("A"), moAbsolute, {0, 0});
