@@ -86,6 +86,11 @@ void PaintChartOverScan(QPainter& p, const TTabletSurface::TCountsToView& to, do
         return;
     const TCurve& curve = doc.Curve();
     const TTabletSurface::TCountsToView map = [&to](double x, double y) { return to(x, y); };
+    // Points hold the reading less the curve offset; the scan shows the pen's own reading.
+    const auto pen = [&doc](TPointValue v) {
+        v.Prec += doc.Info.Dh;
+        return v;
+    };
     // Unsure stretches of a trace, under the curve: a wide orange band along it and its two time lines.
     if (w->ScanLink().Traced) {
         for (const TScanUnsure& u : w->ScanLink().Unsure) {
@@ -97,7 +102,7 @@ void PaintChartOverScan(QPainter& p, const TTabletSurface::TCountsToView& to, do
             QPainterPath band;
             bool open = false;
             for (int i = 0; i + 1 < curve.Count(); ++i) {
-                const TPointValue a = curve.Items(i)->Value(), b = curve.Items(i + 1)->Value();
+                const TPointValue a = pen(curve.Items(i)->Value()), b = pen(curve.Items(i + 1)->Value());
                 if (b.Time < u.Start || a.Time > u.End) {
                     open = false;
                     continue;
@@ -115,9 +120,9 @@ void PaintChartOverScan(QPainter& p, const TTabletSurface::TCountsToView& to, do
         const TDigPoint* pt = curve.Items(i);
         const bool move = i == 0 || curve.Items(i - 1)->Mark() == 2;
         if (move) {
-            AddStretch(line, s, map, pt->Value(), pt->Value(), true);
+            AddStretch(line, s, map, pen(pt->Value()), pen(pt->Value()), true);
         } else {
-            AddStretch(line, s, map, curve.Items(i - 1)->Value(), pt->Value(), false);
+            AddStretch(line, s, map, pen(curve.Items(i - 1)->Value()), pen(pt->Value()), false);
         }
     }
     p.setBrush(Qt::NoBrush);
@@ -130,7 +135,7 @@ void PaintChartOverScan(QPainter& p, const TTabletSurface::TCountsToView& to, do
         if (pt->Mark() == 0 && !selected)
             continue;
         double x = 0, y = 0;
-        if (!s.ValueToCounts(pt->Time(), pt->Prec(), x, y))
+        if (!s.ValueToCounts(pt->Time(), pt->Prec() + doc.Info.Dh, x, y))
             continue;
         const QPointF c = to(x, y);
         if (pt->Mark() == 1) {

@@ -29,7 +29,7 @@ bool TRChartFrm::ScanDragPress(const TTabletSurface& surface, QPointF widgetPos)
         return false;
     // Where the drawing over the scan shows the marker.
     double x = 0, y = 0;
-    if (!s.ValueToCounts(p->Time(), p->Prec(), x, y))
+    if (!s.ValueToCounts(p->Time(), p->Prec() + FDoc->Info.Dh, x, y))
         return false;
     const QPointF at = surface.CountsToWidget(QPointF(x, y));
     if (std::hypot(at.x() - widgetPos.x(), at.y() - widgetPos.y()) > kGrabRadius)

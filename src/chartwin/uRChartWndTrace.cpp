@@ -239,7 +239,7 @@ void TRChartFrm::GoToUnsure(int index)
     const TPoint at = s.ValueToPixel(t, prec);
     FSBox->ensureVisible(at.x, at.y, FSBox->viewport()->width() / 2, FSBox->viewport()->height() / 2);
     double x = 0, y = 0;
-    if (ScanFitsChart(FScanLink) && s.ValueToCounts(t, prec, x, y))
+    if (ScanFitsChart(FScanLink) && s.ValueToCounts(t, prec + FDoc->Info.Dh, x, y))
         CentreScanOn(x, y);
     FBox->update();
     RefreshScanOverlay();

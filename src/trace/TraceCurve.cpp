@@ -309,8 +309,9 @@ void FillCurve(TRChart& chart, const TTraceResult& result)
 {
     TCurve& curve = chart.Curve();
     curve.Clear();
+    // Stored as a click stores it: the pen's reading less the chart's curve offset.
     for (const TTracePoint& tp : result.Points)
-        if (curve.AddPoint(tp.Time, tp.Prec, true))
+        if (curve.AddPoint(tp.Time, tp.Prec - chart.Info.Dh, true))
             curve.Last()->SetMark(tp.Mark);
     curve.Recalc();
     curve.SetModified(true);

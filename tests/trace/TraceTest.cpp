@@ -276,3 +276,17 @@ TEST(ScanImage, PagesOfAMultiPageTiff)
     EXPECT_FALSE(none.Ok());
     EXPECT_NE(none.Error.find("2 p\xE1gina"), std::string::npos) << none.Error;
 }
+
+// A traced point is stored as a click stores it, so a chart with a curve offset
+// gives the same readings whether traced or digitized by hand.
+TEST(Trace, FilledPointsHoldTheReadingLessTheCurveOffset)
+{
+    TRChart chart;
+    chart.Info.Dh = 0.5;
+    trace::TTraceResult r;
+    r.Points = {{8.0, 1.0, 0}, {9.0, 2.0, 0}};
+    trace::FillCurve(chart, r);
+    ASSERT_EQ(chart.Curve().Count(), 2);
+    EXPECT_DOUBLE_EQ(chart.Curve().Items(0)->Prec(), 0.5);
+    EXPECT_DOUBLE_EQ(chart.Curve().Items(1)->Prec(), 1.5);
+}
