@@ -161,7 +161,7 @@ private slots:
         QVERIFY(ScanIsShown(w->ScanLink()));
         QVERIFY(w->mnAutoTrace->isEnabled());
         QCOMPARE(w->mnAutoTrace->text(), U("Traçar &Automaticamente"));
-        QVERIFY(w->Menus().at(1)->actions().contains(w->mnAutoTrace)); // "&Digitalização"
+        QVERIFY(w->Menus().at(2)->actions().contains(w->mnAutoTrace)); // "&Digitalização", after "&Editar"
         FMain->IdleUpdate();
         QVERIFY(FMain->btAutoTrace->defaultAction() == w->cmdAutoTrace);
 
@@ -182,7 +182,9 @@ private slots:
         QVERIFY(list && list->isVisible() && list->Window() == w);
         QCOMPARE(list->List()->count(), int(w->ScanLink().Unsure.size()));
         // The curve is drawn over the scan, through the scale, where the ink is.
+        // The whole scan in view: the trace may have panned it to an unsure stretch.
         QCoreApplication::processEvents();
+        Vt()->Surface()->FitToWindow();
         QVERIFY(RedOverScanAt(12, 6.0));
         QVERIFY(RedOverScanAt(20, 2.6));
         QVERIFY(!RedOverScanAt(12, 1.0));
@@ -194,6 +196,7 @@ private slots:
         QCOMPARE(FFakes->Messages.Count(), 1);
         QCOMPARE(FFakes->Messages.LastText(), U("A curva já possui pontos. Deseja substituí-los pelo traçado automático?"));
         QCOMPARE(c.Count(), points);
+        w->Doc().Curve().Select(nullptr);
         w->mnDelSelPt->trigger(); // nothing selected: nothing deleted
         w->mnUndoLast->trigger();
         QCOMPARE(c.Count(), points - 1);
