@@ -209,7 +209,8 @@ wait_quit
 
 # --- what is on disk -------------------------------------------------------------
 left=$(cd "$tmp/data" && find . -type f | sort | tr '\n' ' ')
-[ "$left" = "./12345678/12345678-20220610.pvd ./12345678/12345678-20240314.pvd ./12345678/notas.txt " ] ||
+# The chart digitized on the scan remembers it beside itself (NAME.scan.json).
+[ "$left" = "./12345678/12345678-20220610.pvd ./12345678/12345678-20240314.pvd ./12345678/12345678-20240314.scan.json ./12345678/notas.txt " ] ||
     fail "data files: $left"
 [ "$(cd "$tmp/data" && md5sum ./12345678/12345678-20220610.pvd ./12345678/notas.txt)" = \
   "$(grep -v 20240314 <<<"$before")" ] || fail "a file of the data folder changed"
