@@ -23,6 +23,7 @@ qt=$(ls -d /usr/include/*/qt6 2>/dev/null | head -1 || true)
 extra=$(mktemp -d)
 trap 'rm -rf "$extra"' EXIT
 [ -d /usr/include/nlohmann ] && ln -s /usr/include/nlohmann "$extra/nlohmann"
+[ -d /usr/include/opencv4/opencv2 ] && ln -s /usr/include/opencv4/opencv2 "$extra/opencv2"
 
 flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wno-attributes -Isrc -I"$extra")
 sources=(src/common/*.cpp src/document/*.cpp src/scale/*.cpp src/tablet/*.cpp src/tablet/win/*.cpp
