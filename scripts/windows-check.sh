@@ -9,7 +9,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cxx=x86_64-w64-mingw32-g++
+# The POSIX-threads flavour, as Qt's MinGW kits have it: std::future and OpenCV's mutexes need it.
+cxx=x86_64-w64-mingw32-g++-posix
+command -v "$cxx" >/dev/null 2>&1 || cxx=x86_64-w64-mingw32-g++
 if ! command -v "$cxx" >/dev/null 2>&1; then
   if [ "${RS_REQUIRE_WINDOWS:-0}" = 1 ]; then
     echo "windows-check: $cxx not found (apt-get install g++-mingw-w64-x86-64)"
@@ -25,7 +27,7 @@ trap 'rm -rf "$extra"' EXIT
 [ -d /usr/include/nlohmann ] && ln -s /usr/include/nlohmann "$extra/nlohmann"
 [ -d /usr/include/opencv4/opencv2 ] && ln -s /usr/include/opencv4/opencv2 "$extra/opencv2"
 
-flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wno-attributes -Isrc -I"$extra")
+flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wno-attributes -Isrc -isystem "$extra")
 sources=(src/common/*.cpp src/document/*.cpp src/scale/*.cpp src/tablet/*.cpp src/tablet/win/*.cpp
          src/shell/*.cpp src/tools/*.cpp src/tools/dpbpvd/*.cpp src/app/cli/*.cpp)
 if [ -n "$qt" ]; then

@@ -179,15 +179,15 @@ std::string ReportHtml(const std::vector<TBatchRow>& rows, const TPictureFolder&
     h += "<h1>Gr\xC3\xA1" "ficos a revisar</h1>\n";
     if (interrupted)
         h += "<p><b>O lote foi interrompido antes do fim: rode-o de novo para completar.</b></p>\n";
-    h += Format("<p>%zu gr\xC3\xA1" "ficos no relat\xC3\xB3rio", rows.size());
+    h += Format("<p>%d gr\xC3\xA1" "ficos no relat\xC3\xB3rio", int(rows.size()));
     for (int s = 0; s < 5; ++s)
         if (counts[s])
             h += Format(", %d ", counts[s]) + BatchStatusText(TBatchStatus(s));
     const std::size_t curves = std::size_t(counts[int(TBatchStatus::Traced)] + counts[int(TBatchStatus::Kept)]);
-    h += Format(". A revisar: %zu", review.size());
+    h += Format(". A revisar: %d", int(review.size()));
     if (!rows.empty())
         h += Format(" (%.1f %%)", 100.0 * double(review.size()) / double(rows.size()));
-    h += Format("; gr\xC3\xA1" "ficos com curva: %zu.</p>\n", curves);
+    h += Format("; gr\xC3\xA1" "ficos com curva: %d.</p>\n", int(curves));
     h += "<table><tr><th>Figura</th><th>Linha</th><th>Imagem</th><th>Gr\xC3\xA1" "fico</th><th>Situa\xC3\xA7\xC3\xA3o</th>"
          "<th>Confian\xC3\xA7" "a</th><th>Soma (mm)</th><th>Pluvi\xC3\xB4metro (mm)</th><th>Diferen\xC3\xA7" "a</th>"
          "<th>Picos</th><th>Falhas</th><th>Trechos duvidosos / mensagem</th></tr>\n";

@@ -152,7 +152,7 @@ std::string ParseArgs(const TArgs& args, TOptions& o)
         return "--model s\xC3\xB3 vale com --auto-scale.";
     const std::size_t need = o.Curved ? 7 : 5;
     if (!o.AutoScale && o.Controls.size() < need)
-        return Format("S\xC3\xA3o necess\xC3\xA1rios pelo menos %zu pontos de controle num gr\xC3\xA1" "fico %s.", need,
+        return Format("S\xC3\xA3o necess\xC3\xA1rios pelo menos %d pontos de controle num gr\xC3\xA1" "fico %s.", int(need),
                       o.Curved ? "curvo" : "reto");
     if (o.Controls.size() > std::size_t(TScale::kMaxPoints))
         return Format("S\xC3\xA3o aceitos no m\xC3\xA1ximo %d pontos de controle.", TScale::kMaxPoints);
@@ -235,17 +235,17 @@ int RunTrace(const TArgs& args)
     for (std::size_t i = 0; i < o.Controls.size(); ++i) {
         const TControl& c = o.Controls[i];
         if (c.X < 0 || c.Y < 0 || c.X > scan.Image.cols || c.Y > scan.Image.rows)
-            return Fail(kExitArgs, Format("O ponto de controle %zu (%g, %g) fica fora da imagem (%d \xC3\x97 %d).",
-                                          i + 1, c.X, c.Y, scan.Image.cols, scan.Image.rows));
+            return Fail(kExitArgs, Format("O ponto de controle %d (%g, %g) fica fora da imagem (%d \xC3\x97 %d).",
+                                          int(i + 1), c.X, c.Y, scan.Image.cols, scan.Image.rows));
         auto* pt = new TDigPoint;
         pt->X = std::int32_t(std::lround(frame.CountsX(c.X)));
         pt->Y = std::int32_t(std::lround(frame.CountsY(c.Y)));
         pt->SetValue(c.T, c.P);
         if (!chart.Scale().AcceptPoint(pt) || chart.Scale().Append(pt) < 0) {
             delete pt;
-            return Fail(kExitArgs, Format("O ponto de controle %zu foi rejeitado porque j\xC3\xA1 existe um outro "
+            return Fail(kExitArgs, Format("O ponto de controle %d foi rejeitado porque j\xC3\xA1 existe um outro "
                                           "nas proximidades.",
-                                          i + 1));
+                                          int(i + 1)));
         }
     }
     TScale& scale = chart.Scale();
