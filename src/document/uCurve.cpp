@@ -177,7 +177,9 @@ void TCurve::Clear()
     Recalc();
 }
 
-void TCurve::Recalc()
+void TCurve::Recalc() { Run(true); }
+
+void TCurve::Run(bool settleMarks)
 {
     Peaks = 0;
     Failures = 0;
@@ -192,7 +194,7 @@ void TCurve::Recalc()
     for (int i = 0; i < n; ++i) {
         TDigPoint* p = FItems[i];
         p->Accumulated = pts[std::size_t(i)].Accumulated;
-        if (p->Mark() != pts[std::size_t(i)].Mark)
+        if (settleMarks && p->Mark() != pts[std::size_t(i)].Mark)
             p->SetMark(pts[std::size_t(i)].Mark);
     }
     Peaks = r.Peaks;
@@ -212,25 +214,8 @@ std::vector<int> TCurve::UnmarkedDrops(double limit) const
     return out;
 }
 
-void TCurve::Accumulate()
-{
-    Peaks = 0;
-    Failures = 0;
-    Sum = 0;
-    const int n = Count();
-    if (n == 0)
-        return;
-    std::vector<TAccumPoint> pts(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        pts[std::size_t(i)] = {FItems[i]->Prec(), FItems[i]->Mark(), 0};
-    // The marks were settled when the curve was made: only the values are taken.
-    const TAccumResult r = rs::Accumulate(pts);
-    for (int i = 0; i < n; ++i)
-        FItems[i]->Accumulated = pts[std::size_t(i)].Accumulated;
-    Peaks = r.Peaks;
-    Failures = r.Failures;
-    Sum = r.Sum;
-}
+// The marks were settled when the curve was made: only the values are taken.
+void TCurve::Accumulate() { Run(false); }
 
 void TCurve::Draw(TCanvas& canvas) const
 {

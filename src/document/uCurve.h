@@ -82,6 +82,8 @@ protected:
     bool RepaintsInsertions() const override { return Editing(); }
 
 private:
+    // The accumulation over the points; settleMarks lets it mark or unmark peaks.
+    void Run(bool settleMarks);
     std::uint32_t FNextSeq = 0;
 };
 
