@@ -448,8 +448,9 @@ TEST_F(DataFile, SaveRemovesOnlyTheFileTheChartCameFrom)
             EXPECT_TRUE(FileExists(f)) << f;
         for (const std::string& f : s.Gone)
             EXPECT_FALSE(FileExists(f)) << f;
-        if (s.SaveTo != taken)
+        if (s.SaveTo != taken) {
             EXPECT_EQ(ReadAll(taken), theirs);
+        }
         for (const std::string& f : {mine, third})
             fs::remove(f);
     }

@@ -132,7 +132,7 @@ private slots:
             i.FileName = TRChart::MakeFileName(i);
             w->RunStep(steps::kProperties, [&] { w->Doc().SetInfo(i); });
         });
-        row("control point", true, steps::kInsertCtrlPoint, [this](TRChartFrm* w) {
+        row("control point", true, steps::kInsertCtrlPoint, [this](TRChartFrm*) {
             // The coordinates typed in the dialog that the click opens.
             std::function<void()> answer = [&answer] {
                 auto* dlg = qobject_cast<TCtrlPtCoord*>(QApplication::activeModalWidget());
