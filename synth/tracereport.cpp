@@ -67,6 +67,7 @@ struct TRow
     int TrueSiphons = 0, Siphons = -1;
     double TrueSum = 0, Sum = 0;
     double MaxErr = 0, Rms = 0;
+    double MaxAt = 0; // chart hour of the largest error
     double True30 = 0, Got30 = 0;
     double Confidence = 0;
     int Unsure = 0;
@@ -138,7 +139,10 @@ void Compare(const synth::TSynthChart& truth, const rs::TRChart& chart, TRow& ro
         if (!t.Known[i])
             continue;
         const double e = g.Value[i] - t.Value[i];
-        row.MaxErr = std::max(row.MaxErr, std::abs(e));
+        if (std::abs(e) > row.MaxErr) {
+            row.MaxErr = std::abs(e);
+            row.MaxAt = grid[i];
+        }
         sq += e * e;
         ++n;
     }
@@ -271,8 +275,8 @@ void PrintRow(const TRow& r, bool autoScale)
                 r.Name.c_str(), r.Dpi, r.TrueSiphons, r.Siphons, r.TrueSum, r.Sum, r.Sum - r.TrueSum, r.MaxErr, r.Rms,
                 r.True30, r.Got30, r.Confidence, r.Unsure, r.Wall, r.Cpu, r.Mb, r.Hit() ? "ok  " : "MISS");
     if (!r.Hit())
-        std::printf(" %s%s%s%s", r.SiphonsOk() ? "" : "[siphons]", r.SumOk() ? "" : "[sum]", r.MaxOk() ? "" : "[max]",
-                    r.RmsOk() ? "" : "[rms]");
+        std::printf(" %s%s%s%s largest at %.2f h", r.SiphonsOk() ? "" : "[siphons]", r.SumOk() ? "" : "[sum]",
+                    r.MaxOk() ? "" : "[max]", r.RmsOk() ? "" : "[rms]", r.MaxAt);
     if (autoScale && r.CtlPx >= 0)
         std::printf("  controls: %.2f px %.2f min %.3f mm", r.CtlPx, r.CtlMin, r.CtlMm);
     if (!r.Problem.empty())

@@ -36,7 +36,8 @@ TChartSpace MakeChartSpace(const TScale& scale, int startHour, const TScanFrame&
                 mx[c] = my[c] = -1e6f;
                 continue;
             }
-            const double px = frame.PixelX(x), py = frame.PixelY(y);
+            // Positions are continuous (pixel i spans i..i+1); OpenCV samples pixel i at i.
+            const double px = frame.PixelX(x) - 0.5, py = frame.PixelY(y) - 0.5;
             mx[c] = float(px);
             my[c] = float(py);
             if (onChart) {

@@ -191,6 +191,40 @@ cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& c
             buf.assign(t.ptr<float>(c), t.ptr<float>(c) + t.cols);
             colP[std::size_t(c)] = Percentile(buf, pct);
         }
+        // A siphon drop runs down one time line too, but printed lines recur at the grid's
+        // spacing on both sides while drops do not: a column is print only as far as a
+        // column as strong lies at the same distance before and after it.
+        {
+            const int d0 = std::max(2, int(std::lround(4.0 / prm.ColumnMinutes)));
+            const int d1 = int(std::lround(62.0 / prm.ColumnMinutes));
+            const int n = s.cols;
+            auto around = [&](int c) {
+                float v = 0;
+                for (int k = std::max(0, c - 1); k <= std::min(n - 1, c + 1); ++k)
+                    v = std::max(v, colP[std::size_t(k)]);
+                return v;
+            };
+            std::vector<float> near(colP.size());
+            for (int c = 0; c < n; ++c)
+                near[std::size_t(c)] = around(c);
+            std::vector<float> printed(colP.size(), 0.f);
+            for (int c = 0; c < n; ++c) {
+                const float v = colP[std::size_t(c)];
+                if (v <= 0)
+                    continue;
+                float best = 0;
+                for (int d = d0; d <= d1 && best < v; ++d) {
+                    const bool hasL = c - d >= 0, hasR = c + d < n;
+                    const float l = hasL ? near[std::size_t(c - d)] : 0.f;
+                    const float r = hasR ? near[std::size_t(c + d)] : 0.f;
+                    // At the chart's ends one side is enough.
+                    const float both = hasL && hasR ? std::min(l, r) : std::max(l, r);
+                    best = std::max(best, std::min(v, both));
+                }
+                printed[std::size_t(c)] = best;
+            }
+            colP.swap(printed);
+        }
         const float gain = 1.5f;
         for (int r = 0; r < s.rows; ++r) {
             auto* o = s.ptr<float>(r);

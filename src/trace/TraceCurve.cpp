@@ -152,33 +152,82 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
             out.Unsure.push_back({cs.Time(a), cs.Time(b), TUnsureKind::Gap});
     }
 
-    // The path leaves a steep rise a column early and joins the next one a column
-    // late: the peak and the return are where the ink of the drop's columns ends.
+    // Around a drop the pen's line down its time line is ink in every row, so the path
+    // wanders inside it: it leaves the rise early and climbs the next one late. The
+    // drop's band of columns is found from the ink across the middle of the chart, the
+    // peak and the return put at its centre at the ends of the drop's ink, and the
+    // columns of the band read again as the rise into it and out of it.
     const int reach = int(std::lround(prm.DropReachMm / cs.Dp));
+    const int midTop = std::clamp(int(std::lround(cs.Row(0.75 * prm.TopMm))), 0, score.rows - 1);
+    const int midBottom = std::clamp(int(std::lround(cs.Row(0.25 * prm.TopMm))), midTop, score.rows - 1);
+    auto dropShare = [&](int k) {
+        int on = 0;
+        for (int r = midTop; r <= midBottom; ++r)
+            on += score.at<float>(r, k) >= prm.WeakInk;
+        return double(on) / double(midBottom - midTop + 1);
+    };
     auto inkAt = [&](int r, int c0, int c1) {
         float v = 0;
         for (int k = std::max(0, c0); k <= std::min(C - 1, c1); ++k)
             v = std::max(v, score.at<float>(r, k));
         return v >= prm.WeakInk;
     };
+    const int bandReach = std::max(2, int(std::lround(3.0 / colMin)));
     for (int c = first + 1; c <= last; ++c) {
         if (!drop[std::size_t(c)])
             continue;
-        int top = int(std::lround(path.Row[std::size_t(c - 1)]));
+        // The band: the run of columns inked down the chart's middle that holds the drop.
+        int b0 = c, b1 = c - 1;
+        for (int k = c - 1; k >= std::max(first, c - bandReach) && dropShare(k) >= 0.5; --k)
+            b0 = k;
+        for (int k = c; k <= std::min(last, c + bandReach - 1) && dropShare(k) >= 0.5; ++k)
+            b1 = k;
+        int m = c - 1; // the peak's column
+        if (b1 >= b0) {
+            double sw = 0, swk = 0;
+            for (int k = b0; k <= b1; ++k) {
+                const double w = dropShare(k);
+                sw += w;
+                swk += w * k;
+            }
+            m = std::clamp(int(std::floor(swk / sw)), first, last - 1);
+        } else {
+            b0 = c - 1;
+            b1 = c;
+        }
+        // Another drop inside the band: leave both as the path has them.
+        bool crowded = false;
+        for (int k = std::max(first + 1, b0 - 1); k <= std::min(last, b1 + 1); ++k)
+            crowded = crowded || (k != c && drop[std::size_t(k)]);
+        if (crowded || m + 1 > last)
+            m = c - 1, b0 = c - 1, b1 = c;
+        int top = int(std::lround(path.Row[std::size_t(std::min(c - 1, m))]));
         for (int r = top - 1, miss = 0; r >= 0 && r >= top - reach && miss < 2; --r)
-            if (inkAt(r, c - 2, c))
+            if (inkAt(r, std::min(b0, m - 1), std::max(b1, m)))
                 top = r, miss = 0;
             else
                 ++miss;
-        int bottom = int(std::lround(path.Row[std::size_t(c)]));
+        int bottom = int(std::lround(path.Row[std::size_t(std::max(c, m + 1))]));
         for (int r = bottom + 1, miss = 0; r < score.rows && r <= bottom + reach && miss < 2; ++r)
-            if (inkAt(r, c - 1, c + 1))
+            if (inkAt(r, std::min(b0, m), std::max(b1, m + 1) + 1))
                 bottom = r, miss = 0;
             else
                 ++miss;
         const double halfPen = prm.PenHalfWidthMm / cs.Dp;
-        p[std::size_t(c - 1)] = std::max(p[std::size_t(c - 1)], cs.Prec(top + halfPen));
-        p[std::size_t(c)] = std::min(p[std::size_t(c)], cs.Prec(bottom - halfPen));
+        const double peak = std::max(p[std::size_t(std::min(c - 1, m))], cs.Prec(top + halfPen));
+        const double ret = std::min(p[std::size_t(std::max(c, m + 1))], cs.Prec(bottom - halfPen));
+        drop[std::size_t(c)] = 0;
+        drop[std::size_t(m + 1)] = 1;
+        // The rise merges with the drop's line a little before the band: blur and the pen's width.
+        const int in = std::max(first, std::min(b0, m) - 3), out = std::min(last, std::max(b1, m + 1) + 3);
+        // The rise into the band, read straight to the peak; the climb out of it, from the return.
+        for (int k = in + 1; k < m; ++k)
+            p[std::size_t(k)] = p[std::size_t(in)] + (peak - p[std::size_t(in)]) * (k - in) / double(m - in);
+        p[std::size_t(m)] = peak;
+        p[std::size_t(m + 1)] = ret;
+        for (int k = m + 2; k < out; ++k)
+            p[std::size_t(k)] = ret + (p[std::size_t(out)] - ret) * (k - m - 1) / double(out - m - 1);
+        c = std::max(c, m + 1);
     }
 
     // Siphon drops should leave ink along their time line.

@@ -22,7 +22,7 @@ struct TMapper
         double x, y;
         if (!Scale.ValueToCounts(t, p, x, y))
             return false;
-        const double px = Frame.PixelX(x), py = Frame.PixelY(y);
+        const double px = Frame.PixelX(x) - 0.5, py = Frame.PixelY(y) - 0.5; // OpenCV draws pixel i at i
         if (!std::isfinite(px) || !std::isfinite(py) || std::fabs(px) > 1e6 || std::fabs(py) > 1e6)
             return false;
         out = {int(std::lround(px * (1 << kShift))), int(std::lround(py * (1 << kShift)))};

@@ -28,12 +28,15 @@ struct TTraceParams
     // The path: costs per column and per mm.
     double RiseCostPerMm = 0.4;
     double BlankRiseCostPerMm = 3.0; // added for each mm climbed where the column has no ink
+    double SteepRiseMm = 1.0;          // more than this in one column is steeper than rain draws
+    double SteepRiseCostPerMm = 2.0;   // added for each mm beyond it
     double DeclineCostPerMm = 40.0;
     double SiphonCost = 18.0;
     double BlankSiphonCost = 40.0; // added in full for a drop with no ink down its time line
     double SiphonTopMm = 8.0;    // a siphon starts at or above this reading
     double SiphonBottomMm = 2.0; // and ends at or below this one
     double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
+    double RefineRunMm = 1.5;    // and its run of ink followed this far up and down
 
     // Ink along the path.
     double WeakInk = 0.22;          // below this a column has no ink under the path

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace rs::trace {
@@ -29,6 +30,9 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
     const int bottomRow = std::clamp(int(std::ceil(cs.Row(prm.SiphonBottomMm))), 0, R - 1);
     const float siphon = float(prm.SiphonCost);
     const float blankRise = float(prm.BlankRiseCostPerMm * cs.Dp);
+    const int steepRows = std::max(1, int(std::lround(prm.SteepRiseMm / cs.Dp)));
+    const double steep = prm.SteepRiseCostPerMm * cs.Dp;
+    std::vector<double> S(std::size_t(R) + 1), F(static_cast<std::size_t>(R));
 
     // from[c][r]: the row of column c−1 the best path to (c, r) comes from; −1−row for a siphon drop.
     std::vector<int> from(std::size_t(R) * std::size_t(C));
@@ -37,19 +41,46 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
     for (int r = 0; r < R; ++r)
         D[std::size_t(r)] = Cost(score.at<float>(r, 0));
     for (int c = 1; c < C; ++c) {
-        // Rising: A[r] = min over q ≥ r of D[q] + rise·(q − r).
-        // Climbing through rows without ink costs more: rain draws its rise, a leap to
-        // handwriting higher up draws nothing in between.
-        A[std::size_t(R - 1)] = D[std::size_t(R - 1)];
-        argA[std::size_t(R - 1)] = R - 1;
-        for (int r = R - 2; r >= 0; --r) {
-            const float up = A[std::size_t(r + 1)] + rise + blankRise * (1.f - score.at<float>(r, c));
-            if (up < D[std::size_t(r)]) {
-                A[std::size_t(r)] = up;
-                argA[std::size_t(r)] = argA[std::size_t(r + 1)];
-            } else {
-                A[std::size_t(r)] = D[std::size_t(r)];
-                argA[std::size_t(r)] = r;
+        // Rising: A[r] = min over q ≥ r of D[q] + cost(q → r). Climbing through rows
+        // without ink costs more (rain draws its rise; a leap to handwriting higher up
+        // draws nothing in between), and so does a climb steeper than rain draws in one
+        // column (a stroke of handwriting, a stamp's edge, the frame). With S the prefix
+        // sums of the column's score, cost(q → r) = F-terms of q less G-terms of r, so the
+        // minimum is a sliding window (up to the steep limit) and a suffix minimum (beyond).
+        {
+            const double a = double(rise) + double(blankRise);
+            S[0] = 0;
+            for (int r = 0; r < R; ++r)
+                S[std::size_t(r + 1)] = S[std::size_t(r)] + score.at<float>(r, c);
+            for (int q = 0; q < R; ++q)
+                F[std::size_t(q)] = D[std::size_t(q)] + a * q - double(blankRise) * S[std::size_t(q)];
+            // Suffix minimum of F[q] + steep·q, for q beyond the steep limit.
+            double best = std::numeric_limits<double>::infinity();
+            int bestQ = R - 1;
+            std::deque<int> win; // rows q in [r, r + steepRows], F increasing
+            for (int r = R - 1; r >= 0; --r) {
+                const int far = r + steepRows + 1;
+                if (far < R && F[std::size_t(far)] + steep * far < best) {
+                    best = F[std::size_t(far)] + steep * far;
+                    bestQ = far;
+                }
+                while (!win.empty() && F[std::size_t(win.back())] >= F[std::size_t(r)])
+                    win.pop_back();
+                win.push_back(r);
+                while (win.front() > r + steepRows)
+                    win.pop_front();
+                const double g = a * r - double(blankRise) * S[std::size_t(r)];
+                double v = F[std::size_t(win.front())] - g;
+                int arg = win.front();
+                if (far < R) {
+                    const double w = best - g - steep * (r + steepRows);
+                    if (w < v) {
+                        v = w;
+                        arg = bestQ;
+                    }
+                }
+                A[std::size_t(r)] = float(v);
+                argA[std::size_t(r)] = arg;
             }
         }
         // Small declines of the pen: B[r] = min over q ≤ r of D[q] + decline·(r − q).
@@ -115,22 +146,42 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
     }
     std::reverse(path.DropBefore.begin(), path.DropBefore.end());
 
-    // The ink's centre around the chosen row: the path keeps to an edge of a thick line.
+    // The ink's centre around the chosen row: the path keeps to an edge of a thick line,
+    // and on a steep rise a column's ink spans many rows, anywhere of which the path may
+    // pass. The centre of the run of ink that holds the chosen row is the pen's reading.
     const int win = std::max(1, int(std::lround(prm.RefineMm / cs.Dp)));
+    const int runCap = std::max(win, int(std::lround(prm.RefineRunMm / cs.Dp)));
     const int near = std::max(1, int(std::lround(0.05 / cs.Dp)));
     path.Row.resize(std::size_t(C));
     path.Support.resize(std::size_t(C));
     for (int c = 0; c < C; ++c) {
         const int r0 = rows[std::size_t(c)];
-        double sw = 0, swr = 0;
-        for (int q = std::max(0, r0 - win); q <= std::min(R - 1, r0 + win); ++q) {
-            const double v = score.at<float>(q, c);
-            if (v < prm.WeakInk * 0.5)
-                continue;
-            sw += v * v;
-            swr += v * v * q;
+        // A column's ink spans the pen's width and what the line climbs across the column;
+        // more is a printed line or a stroke that the path only touches.
+        const int cl = std::max(0, c - 3), cr = std::min(C - 1, c + 3);
+        const double slope = cr > cl ? std::abs(rows[std::size_t(cr)] - rows[std::size_t(cl)]) / double(cr - cl) : 0.0;
+        const int runMax = std::min(runCap, win + int(std::ceil(5 * slope)));
+        float peak = 0;
+        int at = r0;
+        for (int q = std::max(0, r0 - win); q <= std::min(R - 1, r0 + win); ++q)
+            if (score.at<float>(q, c) > peak)
+                peak = score.at<float>(q, c), at = q;
+        double rr = r0;
+        if (peak >= prm.WeakInk * 0.5) {
+            const float edge = std::max(float(prm.WeakInk) * 0.5f, 0.35f * peak);
+            int lo = at, hi = at;
+            while (lo > 0 && at - lo < runMax && score.at<float>(lo - 1, c) >= edge)
+                --lo;
+            while (hi < R - 1 && hi - at < runMax && score.at<float>(hi + 1, c) >= edge)
+                ++hi;
+            double sw = 0, swr = 0;
+            for (int q = lo; q <= hi; ++q) {
+                const double v = score.at<float>(q, c);
+                sw += v;
+                swr += v * q;
+            }
+            rr = swr / sw;
         }
-        const double rr = sw > 0 ? swr / sw : r0;
         path.Row[std::size_t(c)] = float(rr);
         float sup = 0;
         const int rc = int(std::lround(rr));

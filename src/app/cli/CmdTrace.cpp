@@ -24,6 +24,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <chrono>
+#include <cstdio>
 #include <cmath>
 #include <optional>
 
@@ -175,7 +176,24 @@ void WriteStages(const std::string& dir, const trace::TTraceResult& r)
         if (row >= 0 && row < path.rows)
             path.at<cv::Vec3b>(row, int(c)) = {0, 0, 255};
     }
+    // The curve as traced, siphon peaks and failures ringed, for comparing with the ink.
+    std::vector<cv::Point> line;
+    auto at = [&](const trace::TTracePoint& tp) {
+        return cv::Point(int(std::lround((tp.Time - r.Space.T0) / r.Space.Dt)), int(std::lround(r.Space.Row(tp.Prec))));
+    };
+    for (const trace::TTracePoint& tp : r.Points) {
+        line.push_back(at(tp));
+        if (tp.Mark != 0)
+            cv::circle(path, at(tp), 6, tp.Mark == 1 ? cv::Scalar(255, 0, 0) : cv::Scalar(0, 160, 255), 2);
+    }
+    cv::polylines(path, line, false, cv::Scalar(0, 0, 255), 1, cv::LINE_AA);
     cv::imwrite(d + "score.png", path);
+    if (std::FILE* f = std::fopen((d + "curve.csv").c_str(), "w")) {
+        std::fprintf(f, "time,prec,mark\n");
+        for (const trace::TTracePoint& tp : r.Points)
+            std::fprintf(f, "%.5f,%.4f,%d\n", tp.Time, tp.Prec, tp.Mark);
+        std::fclose(f);
+    }
 }
 
 int Fail(int code, const std::string& utf8)
