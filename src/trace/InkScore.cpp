@@ -51,6 +51,114 @@ inline float RawInk(const cv::Vec3f& px, const TInkModel& m)
     return std::max(0.f, dark) + colour;
 }
 
+// A pixel's colour off the paper, less the printed grid's tint (Lab a, b).
+inline cv::Vec2f PenChroma(const cv::Vec3f& px, const TInkModel& m)
+{
+    cv::Vec2f d(px[1] - m.Paper[1], px[2] - m.Paper[2]);
+    if (!m.GreyGrid) {
+        const float along = d.dot(m.GridHue);
+        if (along > 0)
+            d -= along * m.GridHue;
+    }
+    return d;
+}
+
+// How much a pixel's colour lets it be the pen's (0..1).
+inline float PenLikeness(const cv::Vec3f& px, const TInkModel& m)
+{
+    if (!m.ColourScan)
+        return 1.f;
+    const cv::Vec2f d = PenChroma(px, m);
+    if (!m.PenColoured) {
+        // A dark pen: strongly coloured marks are a stamp or coloured writing.
+        const float c = std::hypot(d[0], d[1]);
+        return std::clamp(1.f - (c - 20.f) / 25.f, 0.15f, 1.f);
+    }
+    const float proj = d.dot(m.PenHue);
+    const float perp = std::fabs(d[0] * m.PenHue[1] - d[1] * m.PenHue[0]);
+    if (proj <= 0)
+        return 0.1f;
+    const float w1 = std::min(1.f, proj / (0.3f * m.PenChroma));
+    const float w2 = std::clamp(1.f - (perp / proj - 0.45f) / 0.45f, 0.f, 1.f);
+    return std::max(0.1f, w1 * w2);
+}
+
+// The pen's colour: of the strong marks, the hue that runs across most of the day.
+// Handwriting, stamps and printed text sit in a few places; the pen's record spans hours.
+void FindPenColour(const cv::Mat& lab, int step, TInkModel& m)
+{
+    constexpr int kBins = 36, kBuckets = 240;
+    constexpr float kColoured = 12.f, kDark = 15.f;
+    struct TMark
+    {
+        float Ink;
+        cv::Vec2f Chroma;
+        int Bucket;
+    };
+    std::vector<TMark> marks;
+    std::vector<float> all;
+    int chromatic = 0, sampled = 0;
+    for (int r = 0; r < lab.rows; r += step)
+        for (int c = 0; c < lab.cols; c += step) {
+            const cv::Vec3f& v = lab.at<cv::Vec3f>(r, c);
+            ++sampled;
+            chromatic += std::hypot(v[1] - m.Paper[1], v[2] - m.Paper[2]) > kChromaNoise;
+            if (float s = RawInk(v, m); s > 0) {
+                marks.push_back({s, PenChroma(v, m), c * kBuckets / std::max(1, lab.cols)});
+                all.push_back(s);
+            }
+        }
+    m.ColourScan = chromatic > sampled / 200;
+    if (!m.ColourScan || all.empty())
+        return;
+    const float strong = std::max(10.f, 0.2f * Percentile(all, 99));
+    std::vector<std::vector<char>> seen(kBins, std::vector<char>(kBuckets, 0));
+    std::vector<char> dark(kBuckets, 0);
+    auto bin = [](const cv::Vec2f& d) {
+        return (int(std::floor((std::atan2(d[1], d[0]) + M_PI) / (2 * M_PI) * kBins)) % kBins + kBins) % kBins;
+    };
+    for (const TMark& k : marks) {
+        if (k.Ink < strong)
+            continue;
+        const float c = std::hypot(k.Chroma[0], k.Chroma[1]);
+        if (c >= kColoured)
+            seen[std::size_t(bin(k.Chroma))][std::size_t(k.Bucket)] = 1;
+        else if (k.Ink >= kDark)
+            dark[std::size_t(k.Bucket)] = 1;
+    }
+    int best = -1, bestCover = 0;
+    for (int b = 0; b < kBins; ++b) {
+        int cover = 0;
+        for (int k = 0; k < kBuckets; ++k)
+            cover += seen[std::size_t((b + kBins - 1) % kBins)][std::size_t(k)] || seen[std::size_t(b)][std::size_t(k)] ||
+                     seen[std::size_t((b + 1) % kBins)][std::size_t(k)];
+        if (cover > bestCover)
+            bestCover = cover, best = b;
+    }
+    const int darkCover = int(std::count(dark.begin(), dark.end(), 1));
+    if (best < 0 || bestCover < kBuckets / 12 || bestCover < darkCover / 2)
+        return;
+    double sa = 0, sb = 0;
+    std::vector<float> chroma;
+    for (const TMark& k : marks) {
+        const float c = std::hypot(k.Chroma[0], k.Chroma[1]);
+        if (k.Ink < strong || c < kColoured)
+            continue;
+        const int d = std::abs(bin(k.Chroma) - best);
+        if (std::min(d, kBins - d) > 1)
+            continue;
+        sa += k.Chroma[0] / c;
+        sb += k.Chroma[1] / c;
+        chroma.push_back(c);
+    }
+    const double n = std::hypot(sa, sb);
+    if (n <= 0)
+        return;
+    m.PenColoured = true;
+    m.PenHue = {float(sa / n), float(sb / n)};
+    m.PenChroma = Percentile(chroma, 50);
+}
+
 } // namespace
 
 TInkModel FindInk(const cv::Mat& rect)
@@ -120,6 +228,7 @@ TInkModel FindInk(const cv::Mat& rect)
         m.GreyGrid = onHue < kGridHueShare * coloured || coloured < kColouredMarks * marked || ratio.size() < 100;
         m.GridDarkness = ratio.empty() ? 0.f : 1.25f * Percentile(ratio, kGridDarknessPercentile);
     }
+    FindPenColour(lab, step, m);
     // The ink as seen: the hue of the strongest ink evidence.
     std::vector<std::pair<float, cv::Vec2f>> ink;
     for (const auto& v : px)
@@ -132,7 +241,12 @@ TInkModel FindInk(const cv::Mat& rect)
         ia.push_back(i.second[0]);
         ib.push_back(i.second[1]);
     }
-    const float a = Percentile(ia, 50), b = Percentile(ib, 50);
+    float a = Percentile(ia, 50), b = Percentile(ib, 50);
+    if (m.ColourScan) {
+        // Named after the pen, not after the strongest mark (a stamp, dark writing).
+        a = m.PenColoured ? m.PenHue[0] * m.PenChroma : 0.f;
+        b = m.PenColoured ? m.PenHue[1] * m.PenChroma : 0.f;
+    }
     if (std::hypot(a, b) < 1.5f * kChromaNoise || b > 0) {
         m.Name = "escura";
     } else {
@@ -150,7 +264,7 @@ cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& c
         const auto* p = lab.ptr<cv::Vec3f>(r);
         auto* o = s.ptr<float>(r);
         for (int c = 0; c < lab.cols; ++c)
-            o[c] = RawInk(p[c], ink);
+            o[c] = RawInk(p[c], ink) * PenLikeness(p[c], ink);
     }
     {
         // Printed lines run across the whole chart; the pen seldom does: remove what

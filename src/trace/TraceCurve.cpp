@@ -332,6 +332,43 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
               [](const TUnsure& x, const TUnsure& y) { return x.Start < y.Start; });
 }
 
+namespace {
+
+int DoubtfulDrops(const TTraceResult& r)
+{
+    return int(std::count_if(r.Unsure.begin(), r.Unsure.end(),
+                             [](const TUnsure& u) { return u.Kind == TUnsureKind::DoubtfulDrop; }));
+}
+
+// Marks, for every doubtful drop, the stretch the path spent above the level it dropped
+// to (back to where it climbed there) and some minutes around it. False when nothing new
+// was marked.
+bool ForbidExcursions(const TTraceResult& r, const TTraceParams& prm, std::vector<char>& noDrop)
+{
+    const TChartSpace& cs = r.Space;
+    const int C = int(r.Path.Row.size());
+    // After the drop the path would rather ride blank paper at the top for a while and
+    // drop a little later: the ban reaches well past it, where the pen's line is.
+    const int before = int(std::lround(10.0 / prm.ColumnMinutes)), after = int(std::lround(60.0 / prm.ColumnMinutes));
+    bool marked = false;
+    for (const TUnsure& u : r.Unsure) {
+        if (u.Kind != TUnsureKind::DoubtfulDrop)
+            continue;
+        const int d = std::clamp(int(std::lround((u.End - cs.T0) / cs.Dt)), 1, C - 1);
+        const double level = cs.Prec(r.Path.Row[std::size_t(d)]);
+        int a = d - 1;
+        while (a > 0 && cs.Prec(r.Path.Row[std::size_t(a - 1)]) > level + 1.0)
+            --a;
+        for (int k = std::max(0, a - before); k <= std::min(C - 1, d + after); ++k) {
+            marked = marked || !noDrop[std::size_t(k)];
+            noDrop[std::size_t(k)] = 1;
+        }
+    }
+    return marked;
+}
+
+} // namespace
+
 TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale& scale, int startHour,
                    const TTraceParams& prm)
 {
@@ -351,6 +388,26 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     out.Score = ScoreInk(out.Rectified, out.Ink, out.Space, prm);
     out.Path = FindPath(out.Score, out.Space, prm);
     MakeCurve(out.Path, out.Score, out.Space, prm, out);
+    // A drop with no ink down its time line after a climb with none is the path's
+    // excursion to something else on the paper (handwriting over a stopped record, a
+    // stamp): trace again with no siphon allowed there, and keep the reading that
+    // leaves fewer such drops.
+    std::vector<char> noDrop(std::size_t(out.Space.Cols), 0);
+    for (int attempt = 0; attempt < 2 && out.Error.empty(); ++attempt) {
+        const int doubtful = DoubtfulDrops(out);
+        if (doubtful == 0 || !ForbidExcursions(out, prm, noDrop))
+            break;
+        TTraceResult again;
+        again.Space = out.Space;
+        again.Ink = out.Ink;
+        again.Path = FindPath(out.Score, out.Space, prm, &noDrop);
+        MakeCurve(again.Path, out.Score, out.Space, prm, again);
+        if (!again.Error.empty() || DoubtfulDrops(again) >= doubtful)
+            break;
+        again.Rectified = std::move(out.Rectified);
+        again.Score = std::move(out.Score);
+        out = std::move(again);
+    }
     return out;
 }
 

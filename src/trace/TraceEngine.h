@@ -66,6 +66,13 @@ struct TInkModel
     cv::Vec2f GridHue{0, 0}; // unit (a, b) direction of the printed grid's colour
     float GridDarkness = 0;  // L lost per unit of the grid's colour
     bool GreyGrid = true;
+    // The pen's own colour, when it has one: its hue (unit (a, b) direction, the grid's
+    // tint removed) and its typical chroma. Marks of other colours (a red stamp on a
+    // violet trace, grey handwriting on a blue one) are not the pen.
+    bool PenColoured = false;
+    cv::Vec2f PenHue{0, 0};
+    float PenChroma = 0;
+    bool ColourScan = false; // the scan has colour at all
     std::string Name;        // the ink as seen: "azul", "violeta", "roxa", "escura" (Windows-1252)
 };
 TInkModel FindInk(const cv::Mat& rectifiedBgr);
@@ -78,7 +85,9 @@ struct TPath
     std::vector<float> Support;  // ink under the path per column (0..1)
     std::vector<int> DropBefore; // columns c where the path drops as a siphon between c−1 and c
 };
-TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm);
+// noDrop, when given, marks the columns where no siphon drop may end (one flag per column).
+TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm,
+               const std::vector<char>* noDrop = nullptr);
 
 struct TTracePoint
 {

@@ -18,7 +18,7 @@ inline float Cost(float s) { return 1.f - std::sqrt(std::max(0.f, (s - kFloor) /
 
 } // namespace
 
-TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm)
+TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm, const std::vector<char>* noDrop)
 {
     const int R = score.rows, C = score.cols;
     TPath path;
@@ -120,7 +120,7 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
                 best = B[std::size_t(r)];
                 src = argB[std::size_t(r)];
             }
-            if (r >= bottomRow && viaSiphon < best) {
+            if (r >= bottomRow && viaSiphon < best && !(noDrop && (*noDrop)[std::size_t(c)])) {
                 best = viaSiphon;
                 src = -1 - top;
             }

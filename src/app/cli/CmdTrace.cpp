@@ -188,6 +188,15 @@ void WriteStages(const std::string& dir, const trace::TTraceResult& r)
     }
     cv::polylines(path, line, false, cv::Scalar(0, 0, 255), 1, cv::LINE_AA);
     cv::imwrite(d + "score.png", path);
+    if (std::FILE* f = std::fopen((d + "ink.txt").c_str(), "w")) {
+        const trace::TInkModel& m = r.Ink;
+        std::fprintf(f, "paper %.1f %.1f %.1f\ngrid %s hue %.2f %.2f darkness %.2f\ncolour scan %d\n"
+                        "pen %s hue %.2f %.2f chroma %.1f\n",
+                     m.Paper[0], m.Paper[1], m.Paper[2], m.GreyGrid ? "grey" : "coloured", m.GridHue[0], m.GridHue[1],
+                     m.GridDarkness, int(m.ColourScan), m.PenColoured ? "coloured" : "dark", m.PenHue[0], m.PenHue[1],
+                     m.PenChroma);
+        std::fclose(f);
+    }
     if (std::FILE* f = std::fopen((d + "curve.csv").c_str(), "w")) {
         std::fprintf(f, "time,prec,mark\n");
         for (const trace::TTracePoint& tp : r.Points)
