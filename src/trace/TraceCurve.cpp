@@ -89,6 +89,21 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
     std::vector<char> inked(static_cast<std::size_t>(C));
     for (int c = 0; c < C; ++c)
         inked[std::size_t(c)] = path.Support[std::size_t(c)] >= prm.WeakInk;
+    // A column or two of "ink" alone in a long blank stretch is the path crossing a
+    // printed time line, not the pen.
+    {
+        const int alone = 2, quiet = int(std::lround(3.0 / colMin));
+        for (const TRun& r : Runs(inked, 0, C - 1)) {
+            if (r.Last - r.First + 1 > alone)
+                continue;
+            bool blank = true;
+            for (int k = std::max(0, r.First - quiet); k <= std::min(C - 1, r.Last + quiet) && blank; ++k)
+                blank = k >= r.First && k <= r.Last ? true : !inked[std::size_t(k)];
+            if (blank && r.First - quiet >= 0 && r.Last + quiet < C)
+                for (int k = r.First; k <= r.Last; ++k)
+                    inked[std::size_t(k)] = 0;
+        }
+    }
 
     // The record runs from the first to the last stretch of steady ink.
     const int run = std::max(1, int(std::lround(prm.StartRunMinutes / colMin)));
@@ -124,10 +139,13 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
             hasDrop = hasDrop || drop[std::size_t(c)];
         const double rise = p[std::size_t(b)] - p[std::size_t(a)];
         // A coloured grid hides no pen line: a long stretch without any ink near the
-        // level is a stopped record even when it resumes at the same reading.
+        // level is a stopped record even when it resumes at the same reading. A grey
+        // grid's printed rows may hide a flat pen line, but hardly all of it for hours:
+        // the pen is wider than the print, and its edges stay.
         bool empty = false;
-        if (!out.Ink.GreyGrid && len >= prm.FailureMinutes && !hasDrop) {
-            const int band = std::max(1, int(std::lround(0.3 / cs.Dp)));
+        const bool grey = out.Ink.GreyGrid;
+        if (len >= (grey ? prm.GreyFailureMinutes : prm.FailureMinutes) && !hasDrop) {
+            const int band = std::max(1, int(std::lround((grey ? 0.1 : 0.3) / cs.Dp)));
             int blank = 0;
             for (int c = a + 1; c < b; ++c) {
                 const int rc = int(std::lround(path.Row[std::size_t(a)] +

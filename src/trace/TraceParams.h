@@ -45,6 +45,7 @@ struct TTraceParams
     double BridgeMinutes = 20.0;    // gaps up to this long are bridged
     double FlatGapMm = 0.15;        // a longer gap this flat is a dry stretch hidden by the grid
     double FailureMinutes = 50.0;   // ... unless this long with no ink at all on a coloured grid
+    double GreyFailureMinutes = 90.0; // or this long on a grey one
     double EmptyInk = 0.1;          // a column with no ink scores below this near the path
     double UnsureGapMinutes = 6.0;  // a bridged gap this long is reported
     double AmbiguousRatio = 0.85;   // another line this strong is a second candidate

@@ -197,6 +197,12 @@ void WriteStages(const std::string& dir, const trace::TTraceResult& r)
                      m.PenChroma);
         std::fclose(f);
     }
+    if (std::FILE* f = std::fopen((d + "path.csv").c_str(), "w")) {
+        std::fprintf(f, "time,prec,support\n");
+        for (std::size_t c = 0; c < r.Path.Row.size(); ++c)
+            std::fprintf(f, "%.5f,%.4f,%.3f\n", r.Space.Time(double(c)), r.Space.Prec(r.Path.Row[c]), r.Path.Support[c]);
+        std::fclose(f);
+    }
     if (std::FILE* f = std::fopen((d + "curve.csv").c_str(), "w")) {
         std::fprintf(f, "time,prec,mark\n");
         for (const trace::TTracePoint& tp : r.Points)
