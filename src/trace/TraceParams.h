@@ -37,6 +37,8 @@ struct TTraceParams
     double SiphonBottomMm = 2.0; // and ends at or below this one
     double RefineMm = 0.12;      // the ink's centre is looked for this far around the path
     double RefineRunMm = 1.5;    // and its run of ink followed this far up and down
+    double SteepReadMm = 0.15;        // a rise steeper than this per column is read row by row
+    double SteepWindowMinutes = 2.0;  // the ink of a row is looked for this far from the path
 
     // Ink along the path.
     double WeakInk = 0.22;          // below this a column has no ink under the path

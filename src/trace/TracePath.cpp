@@ -16,6 +16,100 @@ constexpr float kFloor = 0.2f;
 constexpr float kDropInk = 0.1f;
 inline float Cost(float s) { return 1.f - std::sqrt(std::max(0.f, (s - kFloor) / (1.f - kFloor))); }
 
+// On a steep rise a column holds a long run of the line and its centre is a poor
+// reading; each row holds a short one, whose centre tells the time well. Steep stretches
+// are read row by row, and each column's reading is where the line crosses it.
+void ReadSteepByRows(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm, TPath& path)
+{
+    const int C = int(path.Row.size());
+    const double steep = prm.SteepReadMm / cs.Dp; // rows per column
+    const int half = std::max(2, int(std::lround(prm.SteepWindowMinutes / prm.ColumnMinutes)));
+    // A siphon's line is ink in every row: a row's window stops short of it.
+    const int clear = std::max(2, int(std::lround(1.0 / prm.ColumnMinutes)));
+    std::vector<char> nearDrop(std::size_t(C), 0);
+    std::vector<int> lo(std::size_t(C), 0), hi(std::size_t(C), C - 1);
+    for (int d : path.DropBefore) {
+        for (int k = std::max(0, d - clear); k <= std::min(C - 1, d + clear); ++k)
+            nearDrop[std::size_t(k)] = 1;
+        for (int k = d; k < C; ++k)
+            lo[std::size_t(k)] = std::max(lo[std::size_t(k)], d + clear);
+        for (int k = 0; k < d; ++k)
+            hi[std::size_t(k)] = std::min(hi[std::size_t(k)], d - 1 - clear);
+    }
+    std::vector<double> t;
+    for (int c = 1; c < C; ++c) {
+        if (path.Row[std::size_t(c - 1)] - path.Row[std::size_t(c)] <= steep)
+            continue;
+        int a = c - 1, b = c;
+        // The stretch goes on while the line keeps climbing fast, and one column further.
+        while (b + 1 < C && path.Row[std::size_t(b)] - path.Row[std::size_t(b + 1)] > steep / 2)
+            ++b;
+        b = std::min(C - 1, b + 1);
+        c = b;
+        bool skip = false;
+        for (int k = a; k <= b && !skip; ++k)
+            skip = nearDrop[std::size_t(k)];
+        if (skip || b - a < 1)
+            continue;
+        // Rows from the foot (a) up to the top (b); the path's own crossing as the first guess.
+        const int r0 = int(std::floor(path.Row[std::size_t(a)])), r1 = int(std::ceil(path.Row[std::size_t(b)]));
+        if (r0 - r1 < 2)
+            continue;
+        t.assign(std::size_t(r0 - r1 + 1), 0.0);
+        int k = a;
+        for (int r = r0; r >= r1; --r) {
+            while (k + 1 < b && path.Row[std::size_t(k + 1)] > r)
+                ++k;
+            const double ra = path.Row[std::size_t(k)], rb = path.Row[std::size_t(k + 1)];
+            const double guess = ra > rb ? k + std::clamp((ra - r) / (ra - rb), 0.0, 1.0) : k;
+            double sw = 0, swc = 0;
+            const int g = int(std::lround(guess));
+            const int gc = std::clamp(g, 0, C - 1);
+            for (int q = std::max(lo[std::size_t(gc)], g - half); q <= std::min(hi[std::size_t(gc)], g + half); ++q) {
+                const double v = score.at<float>(r, q);
+                if (v < prm.WeakInk * 0.5)
+                    continue;
+                sw += v;
+                swc += v * q;
+            }
+            t[std::size_t(r0 - r)] = sw > 0 ? swc / sw : guess;
+        }
+        // The line only goes forward in time as it climbs: pool what runs backwards.
+        std::vector<std::pair<double, int>> pool; // mean, count
+        for (double v : t) {
+            pool.push_back({v, 1});
+            while (pool.size() > 1 && pool[pool.size() - 2].first > pool.back().first) {
+                auto [m2, n2] = pool.back();
+                pool.pop_back();
+                auto& [m1, n1] = pool.back();
+                m1 = (m1 * n1 + m2 * n2) / (n1 + n2);
+                n1 += n2;
+            }
+        }
+        std::size_t i = 0;
+        for (const auto& [m, n] : pool)
+            for (int j = 0; j < n; ++j)
+                t[i++] = m;
+        // Each column inside the stretch: the row where the line crosses it.
+        for (int q = a + 1; q < b; ++q) {
+            std::size_t j = 0;
+            while (j + 1 < t.size() && t[j + 1] <= q)
+                ++j;
+            // The whole climb lies before this column (or after it): it is at the top (the foot).
+            if (t.front() > q) {
+                path.Row[std::size_t(q)] = float(r0);
+                continue;
+            }
+            if (j + 1 >= t.size()) {
+                path.Row[std::size_t(q)] = float(r1);
+                continue;
+            }
+            const double f = t[j + 1] > t[j] ? (q - t[j]) / (t[j + 1] - t[j]) : 0.0;
+            path.Row[std::size_t(q)] = float(r0 - (double(j) + f));
+        }
+    }
+}
+
 } // namespace
 
 TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm, const std::vector<char>* noDrop)
@@ -189,6 +283,7 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
             sup = std::max(sup, score.at<float>(q, c));
         path.Support[std::size_t(c)] = sup;
     }
+    ReadSteepByRows(score, cs, prm, path);
     return path;
 }
 
