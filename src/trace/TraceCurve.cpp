@@ -6,6 +6,8 @@
 #include "document/uRChart.h"
 #include "scale/uScale.h"
 
+#include <opencv2/imgproc.hpp>
+
 #include <algorithm>
 #include <cmath>
 
@@ -232,8 +234,13 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
             else
                 ++miss;
         const double halfPen = prm.PenHalfWidthMm / cs.Dp;
-        const double peak = std::max(p[std::size_t(std::min(c - 1, m))], cs.Prec(top + halfPen));
-        const double ret = std::min(p[std::size_t(std::max(c, m + 1))], cs.Prec(bottom - halfPen));
+        double peak = std::max(p[std::size_t(std::min(c - 1, m))], cs.Prec(top + halfPen));
+        double ret = std::min(p[std::size_t(std::max(c, m + 1))], cs.Prec(bottom - halfPen));
+        // The pen's end went on into a frame line removed with the print: it lies within it.
+        if (out.Ink.GreyGrid && out.FrameTop[0] >= 0 && top <= out.FrameTop[1] + 2)
+            peak = std::max(peak, cs.Prec(0.5 * (out.FrameTop[0] + out.FrameTop[1]) + halfPen));
+        if (out.Ink.GreyGrid && out.FrameBottom[0] >= 0 && bottom >= out.FrameBottom[0] - 2)
+            ret = std::min(ret, cs.Prec(0.5 * (out.FrameBottom[0] + out.FrameBottom[1]) - halfPen));
         drop[std::size_t(c)] = 0;
         drop[std::size_t(m + 1)] = 1;
         // The rise merges with the drop's line a little before the band: blur and the pen's width.
@@ -352,6 +359,38 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
 
 namespace {
 
+// The rows of the printed line at reading p: the darkest rows within a little of it
+// along the whole chart, and their neighbours half as dark.
+void FindFrame(const cv::Mat& rect, const TChartSpace& cs, double p, int band[2])
+{
+    cv::Mat grey, rows;
+    cv::cvtColor(rect, grey, cv::COLOR_BGR2GRAY);
+    cv::reduce(grey, rows, 1, cv::REDUCE_AVG, CV_32F);
+    const int reach = int(std::lround(0.15 / cs.Dp));
+    const int centre = int(std::lround(cs.Row(p)));
+    const int r0 = std::max(0, centre - reach), r1 = std::min(rect.rows - 1, centre + reach);
+    if (r0 >= r1)
+        return;
+    float paper = 0, darkest = 255;
+    int at = centre;
+    for (int r = r0; r <= r1; ++r) {
+        const float v = rows.at<float>(r);
+        paper = std::max(paper, v);
+        if (v < darkest)
+            darkest = v, at = r;
+    }
+    if (paper - darkest < 8)
+        return;
+    const float half = 0.5f * (paper + darkest);
+    int a = at, b = at;
+    while (a > r0 && rows.at<float>(a - 1) <= half)
+        --a;
+    while (b < r1 && rows.at<float>(b + 1) <= half)
+        ++b;
+    band[0] = a;
+    band[1] = b;
+}
+
 int DoubtfulDrops(const TTraceResult& r)
 {
     return int(std::count_if(r.Unsure.begin(), r.Unsure.end(),
@@ -404,6 +443,8 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     out.Rectified = Rectify(scanBgr, out.Space);
     out.Ink = FindInk(out.Rectified);
     out.Score = ScoreInk(out.Rectified, out.Ink, out.Space, prm);
+    FindFrame(out.Rectified, out.Space, prm.TopMm, out.FrameTop);
+    FindFrame(out.Rectified, out.Space, 0.0, out.FrameBottom);
     out.Path = FindPath(out.Score, out.Space, prm);
     MakeCurve(out.Path, out.Score, out.Space, prm, out);
     // A drop with no ink down its time line after a climb with none is the path's
@@ -418,6 +459,8 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
         TTraceResult again;
         again.Space = out.Space;
         again.Ink = out.Ink;
+        std::copy(std::begin(out.FrameTop), std::end(out.FrameTop), again.FrameTop);
+        std::copy(std::begin(out.FrameBottom), std::end(out.FrameBottom), again.FrameBottom);
         again.Path = FindPath(out.Score, out.Space, prm, &noDrop);
         MakeCurve(again.Path, out.Score, out.Space, prm, again);
         if (!again.Error.empty() || DoubtfulDrops(again) >= doubtful)

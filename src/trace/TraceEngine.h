@@ -115,6 +115,9 @@ struct TTraceResult
     // What the stages saw.
     TChartSpace Space;
     TInkModel Ink;
+    // Rows of the printed frame lines at the top and at 0 mm (first, last; −1 when not
+    // found). On a grey chart their print is removed, and with it whatever pen lies there.
+    int FrameTop[2] = {-1, -1}, FrameBottom[2] = {-1, -1};
     cv::Mat Rectified, Score;
     TPath Path;
 };
