@@ -111,7 +111,7 @@ void FindPenColour(const cv::Mat& lab, int step, TInkModel& m)
     m.ColourScan = chromatic > sampled / 200;
     if (!m.ColourScan || all.empty())
         return;
-    const float strong = std::max(10.f, 0.2f * Percentile(all, 99));
+    const float strong = std::max(6.f, 0.1f * Percentile(all, 99));
     std::vector<std::vector<char>> seen(kBins, std::vector<char>(kBuckets, 0));
     std::vector<char> dark(kBuckets, 0);
     auto bin = [](const cv::Vec2f& d) {
@@ -228,7 +228,7 @@ TInkModel FindInk(const cv::Mat& rect)
         m.GreyGrid = onHue < kGridHueShare * coloured || coloured < kColouredMarks * marked || ratio.size() < 100;
         m.GridDarkness = ratio.empty() ? 0.f : 1.25f * Percentile(ratio, kGridDarknessPercentile);
     }
-    FindPenColour(lab, step, m);
+    FindPenColour(lab, 1, m); // every cell: a thin pen line falls between sparse samples
     // The ink as seen: the hue of the strongest ink evidence.
     std::vector<std::pair<float, cv::Vec2f>> ink;
     for (const auto& v : px)
@@ -362,7 +362,9 @@ cv::Mat ScoreInk(const cv::Mat& rect, const TInkModel& ink, const TChartSpace& c
     for (int r = r0; r <= r1; r += 2)
         for (int c = 0; c < s.cols; c += 2)
             all.push_back(s.at<float>(r, c));
-    const float ref = std::max(Percentile(all, prm.InkReferencePercentile), 2.0f);
+    // Never below what a plain pen stroke scores: on a pale, sparse chart the percentile
+    // falls to the print's specks.
+    const float ref = std::max(Percentile(all, prm.InkReferencePercentile), float(prm.InkReferenceFloor));
     s.convertTo(s, CV_32F, 1.0 / ref);
     cv::min(s, 1.0, s);
     return s;

@@ -16,6 +16,7 @@ struct TTraceParams
     // Ink: a pixel scores 1 when it is as far from the paper, in the ink's
     // direction, as the strongest ink of the chart.
     double InkReferencePercentile = 99.0; // of the cells of the printed area
+    double InkReferenceFloor = 6.0;       // Lab units
     // Blots far thicker than the pen (punch holes, stamps, heavy print) are removed:
     // what survives an opening this long and this tall.
     double BlotMinutes = 6.0;
