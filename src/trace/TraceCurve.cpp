@@ -125,6 +125,10 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
     for (int c = 0; c < C; ++c)
         p[std::size_t(c)] = cs.Prec(path.Row[std::size_t(c)]);
     std::vector<char> drop(std::size_t(C + 1), 0), failAfter(std::size_t(C), 0);
+    // A siphon's time lies between columns: the centre of its line.
+    std::vector<double> at(static_cast<std::size_t>(C));
+    for (int c = 0; c < C; ++c)
+        at[std::size_t(c)] = cs.Time(c);
     for (int c : path.DropBefore)
         if (c > first && c <= last)
             drop[std::size_t(c)] = 1;
@@ -203,6 +207,7 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         for (int k = c; k <= std::min(last, c + bandReach - 1) && dropShare(k) >= 0.5; ++k)
             b1 = k;
         int m = c - 1; // the peak's column
+        double centre = m;
         if (b1 >= b0) {
             double sw = 0, swk = 0;
             for (int k = b0; k <= b1; ++k) {
@@ -210,7 +215,8 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
                 sw += w;
                 swk += w * k;
             }
-            m = std::clamp(int(std::floor(swk / sw)), first, last - 1);
+            centre = swk / sw;
+            m = std::clamp(int(std::floor(centre)), first, last - 1);
         } else {
             b0 = c - 1;
             b1 = c;
@@ -220,7 +226,9 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         for (int k = std::max(first + 1, b0 - 1); k <= std::min(last, b1 + 1); ++k)
             crowded = crowded || (k != c && drop[std::size_t(k)]);
         if (crowded || m + 1 > last)
-            m = c - 1, b0 = c - 1, b1 = c;
+            m = c - 1, b0 = c - 1, b1 = c, centre = m;
+        // The return follows 0.001 h later and must stay before the next column.
+        at[std::size_t(m)] = cs.Time(std::clamp(centre, double(m), m + 0.75));
         int top = int(std::lround(path.Row[std::size_t(std::min(c - 1, m))]));
         for (int r = top - 1, miss = 0; r >= 0 && r >= top - reach && miss < 2; --r)
             if (inkAt(r, std::min(b0, m - 1), std::max(b1, m)))
@@ -330,10 +338,11 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
         if (!keep[std::size_t(c)])
             continue;
         const bool peak = c < last && drop[std::size_t(c + 1)];
-        out.Points.push_back({cs.Time(c), p[std::size_t(c)], peak ? 1 : failAfter[std::size_t(c)] ? 2 : 0});
+        out.Points.push_back({peak ? at[std::size_t(c)] : cs.Time(c), p[std::size_t(c)],
+                              peak ? 1 : failAfter[std::size_t(c)] ? 2 : 0});
         if (peak) {
             // As the overflow command makes it: the return 0.001 h after the peak.
-            out.Points.push_back({cs.Time(c) + 0.001, p[std::size_t(c + 1)], 0});
+            out.Points.push_back({at[std::size_t(c)] + 0.001, p[std::size_t(c + 1)], 0});
             ++out.Siphons;
         }
         out.Failures += failAfter[std::size_t(c)] ? 1 : 0;
