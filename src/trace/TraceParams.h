@@ -28,7 +28,7 @@ struct TTraceParams
 
     // The path: costs per column and per mm.
     double RiseCostPerMm = 0.4;
-    double BlankRiseCostPerMm = 3.0; // added for each mm climbed where the column has no ink
+    double BlankRiseCostPerMm = 12.0; // added for each mm climbed where the column has no ink
     double SteepRiseMm = 1.0;          // more than this in one column is steeper than rain draws
     double SteepRiseCostPerMm = 2.0;   // added for each mm beyond it
     double DeclineCostPerMm = 40.0;
