@@ -91,6 +91,29 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
     std::vector<char> inked(static_cast<std::size_t>(C));
     for (int c = 0; c < C; ++c)
         inked[std::size_t(c)] = path.Support[std::size_t(c)] >= prm.WeakInk;
+    // On a grey chart what is left of a frame line after its print is removed looks like
+    // weak ink all along it: there only strong ink is the pen's.
+    if (out.Ink.GreyGrid)
+        for (const int* f : {out.FrameBottom, out.FrameTop}) {
+            if (f[0] < 0)
+                continue;
+            for (int c = 0; c < C; ++c) {
+                const double r = path.Row[std::size_t(c)];
+                if (r >= f[0] - 2 && r <= f[1] + 2 && path.Support[std::size_t(c)] < prm.FrameInk)
+                    inked[std::size_t(c)] = 0;
+            }
+        }
+    // Weak ink under the path in a column that is ink down most of the chart is what is
+    // left of a printed time line (a siphon's line is strong).
+    for (int c = 0; c < C; ++c) {
+        if (!inked[std::size_t(c)] || path.Support[std::size_t(c)] >= prm.FrameInk)
+            continue;
+        int on = 0;
+        for (int r = 0; r < score.rows; ++r)
+            on += score.at<float>(r, c) >= prm.EmptyInk;
+        if (on >= 0.4 * score.rows)
+            inked[std::size_t(c)] = 0;
+    }
     // A column or two of "ink" alone in a long blank stretch is the path crossing a
     // printed time line, not the pen.
     {
@@ -160,7 +183,9 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
                 float v = 0;
                 for (int r = std::max(0, rc - band); r <= std::min(score.rows - 1, rc + band); ++r)
                     v = std::max(v, score.at<float>(r, c));
-                blank += v < prm.EmptyInk;
+                // Print left on a grey chart scores weakly; a pen hidden along a printed row
+                // still shows its edges strongly.
+                blank += v < (grey ? prm.FrameInk : prm.EmptyInk);
             }
             empty = blank >= 0.9 * (b - a - 1);
         }
