@@ -75,16 +75,16 @@ struct TDrawnChart
         return img;
     }
 
-    // The control points (pixel x, y, time, reading) an operator would mark.
+    // The control points (pixel x, y, time, reading) an operator would mark. Positions are
+    // continuous (pixel i spans i..i+1): OpenCV draws at X, Y the pixel whose centre is X + 0.5.
     std::vector<std::array<double, 4>> Controls() const
     {
         std::vector<std::array<double, 4>> c;
+        auto at = [&](double t, double p) { c.push_back({X(t, p) + 0.5, Y(t, p) + 0.5, t, p}); };
         for (double dt : {1.0, 9.0, 17.0, 23.0})
-            for (double p : {0.0, 10.0}) {
-                const double t = Hour + dt;
-                c.push_back({X(t, p), Y(t, p), t, p});
-            }
-        c.push_back({X(Hour + 5.0, 5), Y(Hour + 5.0, 5), Hour + 5.0, 5});
+            for (double p : {0.0, 10.0})
+                at(Hour + dt, p);
+        at(Hour + 5.0, 5);
         return c;
     }
 

@@ -41,6 +41,18 @@ cv::Mat OneBit(const cv::Mat& bgr)
     return out;
 }
 
+void TraceImage(const TDrawnChart& d, const cv::Mat& scan, TTraced& out)
+{
+    d.PrepareChart(out.Chart);
+    ASSERT_TRUE(out.Chart.Scale().Concluded);
+    out.Result = trace::Trace(scan, d.Frame(), out.Chart.Scale(), d.Hour);
+    ASSERT_EQ(out.Result.Error, "");
+    trace::FillCurve(out.Chart, out.Result);
+    if (const char* dir = std::getenv("RS_TRACE_DUMP"))
+        cv::imwrite(std::string(dir) + "/image-" + std::to_string(out.Result.Points.size()) + ".png",
+                    trace::DrawOverlay(scan, d.Frame(), out.Chart.Scale(), out.Result));
+}
+
 void TraceDrawn(const TDrawnChart& d, TTraced& out, bool oneBit = false)
 {
     d.PrepareChart(out.Chart);
@@ -180,6 +192,58 @@ TEST(Trace, ShortGapIsBridgedLongMissingRecordIsAFailure)
     for (int i = 0; i < c.Count(); ++i) {
         if (c.Items(i)->Mark() == 2)
             EXPECT_NEAR(c.Items(i)->Time(), 13.0, 0.1);
+    }
+}
+
+// Two siphons forty minutes apart, their drops' lines down the chart like printed time lines:
+// both drops are kept, and the peaks and returns are read at the ends of the drops' lines, not
+// where the path leaves the rise.
+TEST(Trace, SiphonsOfAStormKeepTheirDrops)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 0.3}, {9.0, 0.3}, {10.0, 9.95}, {10.001, 0.1}, {10.7, 9.9}, {10.701, 0.08}, {11.4, 4.0}, {30.5, 4.0}};
+    TTraced t;
+    TraceDrawn(d, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Peaks, 2);
+    EXPECT_EQ(c.Failures, 0);
+    EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.2);
+    EXPECT_LT(MaxAccumulatedError(d, c), 0.3);
+}
+
+// Marks that are not the pen: dark handwriting above a stopped record (the path must not climb
+// to it and come down by a "siphon"), and a red stamp across a blue trace (its border is no climb).
+TEST(Trace, HandwritingAndStampsAreNotThePen)
+{
+    {
+        TDrawnChart d;
+        d.Pen = {{7.2, 1.0}, {12.0, 2.0}, {20.0, 2.4}, {30.5, 3.0}};
+        d.Blank = {{13.0, 17.5}};
+        cv::Mat scan = d.Draw();
+        for (double t = 13.3; t < 17.0; t += 0.9)
+            cv::putText(scan, "1986", {int(d.X(t, 8.5)), int(d.Y(t, 8.5))}, cv::FONT_HERSHEY_SIMPLEX, 0.6,
+                        cv::Scalar(40, 40, 40), 2, cv::LINE_AA);
+        TTraced t;
+        TraceImage(d, scan, t);
+        const TCurve& c = t.Chart.Curve();
+        EXPECT_EQ(c.Peaks, 0);
+        EXPECT_EQ(c.Failures, 1);
+        for (int i = 0; i < c.Count(); ++i)
+            EXPECT_LT(c.Items(i)->Prec(), 3.5) << c.Items(i)->Time(); // never on the writing
+    }
+    {
+        TDrawnChart d;
+        d.Pen = {{7.2, 0.5}, {15.0, 1.0}, {19.0, 7.0}, {30.5, 7.2}};
+        cv::Mat scan = d.Draw();
+        const cv::Point a(int(d.X(16.0, 2.5)), int(d.Y(16.0, 5.5))), b(int(d.X(19.5, 2.5)), int(d.Y(19.5, 2.5)));
+        cv::rectangle(scan, a, b, cv::Scalar(60, 40, 200), 3, cv::LINE_AA);
+        cv::putText(scan, "CONFERIDO", a + cv::Point(6, 40), cv::FONT_HERSHEY_SIMPLEX, 0.7, cv::Scalar(60, 40, 200), 2);
+        TTraced t;
+        TraceImage(d, scan, t);
+        const TCurve& c = t.Chart.Curve();
+        EXPECT_EQ(c.Peaks, 0);
+        EXPECT_EQ(c.Failures, 0);
+        EXPECT_LT(MaxAccumulatedError(d, c), 0.3);
     }
 }
 
