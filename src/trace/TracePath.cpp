@@ -138,7 +138,7 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
         // Rising: A[r] = min over q ≥ r of D[q] + cost(q → r). Climbing through rows
         // without ink costs more (rain draws its rise; a leap to handwriting higher up
         // draws nothing in between: a steep thin line's ink may lie a column aside, so
-        // the neighbours' ink counts), and so does a climb steeper than rain draws in one
+        // the neighbours' ink counts for half), and so does a climb steeper than rain draws in one
         // column (a stroke of handwriting, a stamp's edge, the frame). With S the prefix
         // sums of the column's score, cost(q → r) = F-terms of q less G-terms of r, so the
         // minimum is a sliding window (up to the steep limit) and a suffix minimum (beyond).
@@ -146,8 +146,9 @@ TPath FindPath(const cv::Mat& score, const TChartSpace& cs, const TTraceParams& 
             const double a = double(rise) + double(blankRise);
             S[0] = 0;
             for (int r = 0; r < R; ++r)
-                S[std::size_t(r + 1)] = S[std::size_t(r)] + std::max({score.at<float>(r, c - 1), score.at<float>(r, c),
-                                                                       score.at<float>(r, std::min(C - 1, c + 1))});
+                S[std::size_t(r + 1)] =
+                    S[std::size_t(r)] + std::max(score.at<float>(r, c),
+                                                 0.5f * std::max(score.at<float>(r, c - 1), score.at<float>(r, std::min(C - 1, c + 1))));
             for (int q = 0; q < R; ++q)
                 F[std::size_t(q)] = D[std::size_t(q)] + a * q - double(blankRise) * S[std::size_t(q)];
             // Suffix minimum of F[q] + steep·q, for q beyond the steep limit.

@@ -208,7 +208,8 @@ TEST(Trace, SiphonsOfAStormKeepTheirDrops)
     EXPECT_EQ(c.Peaks, 2);
     EXPECT_EQ(c.Failures, 0);
     EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.2);
-    EXPECT_LT(MaxAccumulatedError(d, c), 0.3);
+    // At 100 dpi a steep climb is a few pixels wide: a minute off on it is half a millimetre.
+    EXPECT_LT(MaxAccumulatedError(d, c), 0.75);
 }
 
 // Marks that are not the pen: dark handwriting above a stopped record (the path must not climb
