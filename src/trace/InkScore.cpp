@@ -74,6 +74,9 @@ inline float PenLikeness(const cv::Vec3f& px, const TInkModel& m)
         const float c = std::hypot(d[0], d[1]);
         return std::clamp(1.f - (c - 20.f) / 25.f, 0.15f, 1.f);
     }
+    // A pale pen loses its colour before its darkness: a grey mark may still be the pen.
+    if (std::hypot(d[0], d[1]) < 1.5f * kChromaNoise)
+        return 0.5f;
     const float proj = d.dot(m.PenHue);
     const float perp = std::fabs(d[0] * m.PenHue[1] - d[1] * m.PenHue[0]);
     if (proj <= 0)
@@ -94,6 +97,7 @@ void FindPenColour(const cv::Mat& lab, int step, TInkModel& m)
         float Ink;
         cv::Vec2f Chroma;
         int Bucket;
+        float Dark; // L below the paper
     };
     std::vector<TMark> marks;
     std::vector<float> all;
@@ -104,7 +108,7 @@ void FindPenColour(const cv::Mat& lab, int step, TInkModel& m)
             ++sampled;
             chromatic += std::hypot(v[1] - m.Paper[1], v[2] - m.Paper[2]) > kChromaNoise;
             if (float s = RawInk(v, m); s > 0) {
-                marks.push_back({s, PenChroma(v, m), c * kBuckets / std::max(1, lab.cols)});
+                marks.push_back({s, PenChroma(v, m), c * kBuckets / std::max(1, lab.cols), m.Paper[0] - v[0]});
                 all.push_back(s);
             }
         }
@@ -121,7 +125,9 @@ void FindPenColour(const cv::Mat& lab, int step, TInkModel& m)
         if (k.Ink < strong)
             continue;
         const float c = std::hypot(k.Chroma[0], k.Chroma[1]);
-        if (c >= kColoured)
+        // Ink darkens the paper as it colours it; the scanner's colour fringes beside
+        // printed lines colour it without darkening.
+        if (c >= kColoured && k.Dark >= 0.4f * c)
             seen[std::size_t(bin(k.Chroma))][std::size_t(k.Bucket)] = 1;
         else if (k.Ink >= kDark)
             dark[std::size_t(k.Bucket)] = 1;
@@ -174,7 +180,7 @@ TInkModel FindInk(const cv::Mat& rect)
     for (const auto& v : px)
         L.push_back(v[0]);
     // Paper: the light pixels (a dense grid may cover half the chart).
-    const float paperL = Percentile(L, 80);
+    const float paperL = Percentile(L, 92);
     std::vector<float> pa, pb;
     for (const auto& v : px)
         if (v[0] >= paperL - 1.0f) {
