@@ -74,9 +74,6 @@ inline float PenLikeness(const cv::Vec3f& px, const TInkModel& m)
         const float c = std::hypot(d[0], d[1]);
         return std::clamp(1.f - (c - 20.f) / 25.f, 0.15f, 1.f);
     }
-    // A pale pen loses its colour before its darkness: a grey mark may still be the pen.
-    if (std::hypot(d[0], d[1]) < 1.5f * kChromaNoise)
-        return 0.5f;
     const float proj = d.dot(m.PenHue);
     const float perp = std::fabs(d[0] * m.PenHue[1] - d[1] * m.PenHue[0]);
     if (proj <= 0)
