@@ -248,6 +248,37 @@ TEST(Trace, HandwritingAndStampsAreNotThePen)
     }
 }
 
+// The pen's colour is the one that runs across the day, not the strongest mark: a long trace
+// with a stamp and writing of other colours on the paper, and a black trace with blue writing.
+TEST(Trace, PenColourIsTheOneAcrossTheDay)
+{
+    auto paper = [] {
+        cv::Mat m(300, 1400, CV_8UC3, cv::Scalar(235, 245, 245));
+        for (int y = 10; y < 300; y += 12)
+            cv::line(m, {0, y}, {1399, y}, cv::Scalar(120, 200, 120), 1);
+        for (int x = 10; x < 1400; x += 20)
+            cv::line(m, {x, 0}, {x, 299}, cv::Scalar(120, 200, 120), 1);
+        return m;
+    };
+    auto marks = [](cv::Mat& m, const cv::Scalar& pen) {
+        cv::line(m, {0, 250}, {700, 200}, pen, 3, cv::LINE_AA);
+        cv::line(m, {700, 200}, {1399, 60}, pen, 3, cv::LINE_AA);
+        cv::rectangle(m, {300, 40}, {520, 120}, cv::Scalar(60, 40, 195), 8);                // red stamp
+        cv::putText(m, "8h05", {900, 150}, cv::FONT_HERSHEY_SIMPLEX, 2.0, cv::Scalar(150, 45, 25), 6); // blue writing
+    };
+    cv::Mat violet = paper();
+    marks(violet, cv::Scalar(170, 50, 105));
+    const trace::TInkModel v = trace::FindInk(violet);
+    EXPECT_FALSE(v.GreyGrid);
+    ASSERT_TRUE(v.PenColoured);
+    EXPECT_EQ(v.Name, "violeta");
+    cv::Mat black = paper();
+    marks(black, cv::Scalar(35, 30, 30));
+    const trace::TInkModel b = trace::FindInk(black);
+    EXPECT_FALSE(b.PenColoured);
+    EXPECT_EQ(b.Name, "escura");
+}
+
 TEST(Trace, ScaleOfAnotherScanIsRefused)
 {
     TDrawnChart d = StormDay(false);
