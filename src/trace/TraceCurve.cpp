@@ -90,7 +90,7 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
     auto minutes = [&](int n) { return n * colMin; };
     std::vector<char> inked(static_cast<std::size_t>(C));
     for (int c = 0; c < C; ++c)
-        inked[std::size_t(c)] = path.Support[std::size_t(c)] >= prm.WeakInk;
+        inked[std::size_t(c)] = path.Support[std::size_t(c)] >= (out.Ink.GreyGrid ? prm.GreyWeakInk : prm.WeakInk);
     // On a grey chart what is left of a frame line after its print is removed looks like
     // weak ink all along it: there only strong ink is the pen's.
     if (out.Ink.GreyGrid)

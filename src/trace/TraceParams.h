@@ -44,6 +44,7 @@ struct TTraceParams
     // Ink along the path.
     double WeakInk = 0.22;          // below this a column has no ink under the path
     double FrameInk = 0.55;         // ... and below this on a grey chart's removed frame line
+    double GreyWeakInk = 0.4;       // ... and below this anywhere on a grey chart: what the print leaves
     double StartRunMinutes = 6.0;   // the record starts with this much ink in a row
     double FalseStartMinutes = 30.0; // a doubtful drop this soon after the start ends a false start
     double BridgeMinutes = 20.0;    // gaps up to this long are bridged

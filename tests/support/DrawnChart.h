@@ -23,6 +23,7 @@ struct TDrawnChart
     std::vector<std::pair<double, double>> Pen;
     // Stretches (hours) where the pen left no ink.
     std::vector<std::pair<double, double>> Blank;
+    int HeavyPx = 2; // the whole-mm and hour lines; the pen is 2 px
 
     double X(double t, double p) const
     {
@@ -48,11 +49,11 @@ struct TDrawnChart
             }
         };
         for (int m = 0; m <= 50; ++m) // fifths of a millimetre, whole mm heavier
-            line(Hour, m * 0.2, Hour + 25, m * 0.2, green, m % 5 == 0 ? 2 : 1);
+            line(Hour, m * 0.2, Hour + 25, m * 0.2, green, m % 5 == 0 ? HeavyPx : 1);
         for (int k = 0; k <= 25 * 6; ++k) { // 10-minute lines along the arc
             const double t = Hour + k / 6.0;
             for (int m = 0; m < 50; ++m)
-                line(t, m * 0.2, t, (m + 1) * 0.2, green, k % 6 == 0 ? 2 : 1);
+                line(t, m * 0.2, t, (m + 1) * 0.2, green, k % 6 == 0 ? HeavyPx : 1);
         }
         auto blank = [&](double t) {
             for (auto& b : Blank)

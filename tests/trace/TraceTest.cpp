@@ -279,6 +279,58 @@ TEST(Trace, PenColourIsTheOneAcrossTheDay)
     EXPECT_EQ(b.Name, "escura");
 }
 
+// Control points are continuous positions (pixel i spans i..i+1); OpenCV samples pixel i at i.
+// Chart space must take the half pixel off, or every reading lands half a pixel aside.
+TEST(Trace, ChartSpaceSamplesPixelCentres)
+{
+    TDrawnChart d;
+    TRChart chart;
+    d.PrepareChart(chart);
+    const trace::TChartSpace cs = trace::MakeChartSpace(chart.Scale(), d.Hour, d.Frame(), d.Size(), {});
+    for (double t : {9.0, 20.0})
+        for (double p : {0.0, 5.0}) {
+            const int c = int(std::lround((t - cs.T0) / cs.Dt)), r = int(std::lround(cs.Row(p)));
+            EXPECT_NEAR(cs.MapX.at<float>(r, c), d.X(t, p), 0.05) << t << " " << p;
+            EXPECT_NEAR(cs.MapY.at<float>(r, c), d.Y(t, p), 0.05) << t << " " << p;
+        }
+}
+
+// A grey scan (no colour to tell print from pen; the print thinner than the pen, as on paper): a
+// record stopped for four hours is a failure, though the path crosses printed hour lines on its
+// way and runs along printed rows.
+TEST(Trace, StoppedRecordOnAGreyScan)
+{
+    TDrawnChart d;
+    d.HeavyPx = 1;
+    d.Pen = {{7.2, 0.5}, {12.0, 1.0}, {20.0, 6.0}, {30.5, 6.5}};
+    d.Blank = {{13.0, 17.0}};
+    cv::Mat grey, scan;
+    cv::cvtColor(d.Draw(), grey, cv::COLOR_BGR2GRAY);
+    cv::cvtColor(grey, scan, cv::COLOR_GRAY2BGR);
+    TTraced t;
+    TraceImage(d, scan, t);
+    EXPECT_TRUE(t.Result.Ink.GreyGrid);
+    EXPECT_EQ(t.Chart.Curve().Failures, 1);
+    EXPECT_EQ(t.Chart.Curve().Peaks, 0);
+}
+
+// A cloudburst: three millimetres in four minutes, then flat. Its columns hold long runs of
+// the line; read row by row, the corner keeps its time.
+TEST(Trace, SteepClimbKeepsItsCorner)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 1.0}, {14.0, 1.0}, {14.067, 4.0}, {30.5, 4.0}};
+    TTraced t;
+    TraceDrawn(d, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Peaks, 0);
+    EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.15);
+    EXPECT_LT(MaxAccumulatedError(d, c), 0.6); // a minute off on this climb is 0.75 mm
+    for (int i = 0; i < c.Count(); ++i)
+        if (c.Items(i)->Time() > 14.2)
+            EXPECT_NEAR(c.Items(i)->Prec(), 4.0, 0.1) << c.Items(i)->Time();
+}
+
 TEST(Trace, ScaleOfAnotherScanIsRefused)
 {
     TDrawnChart d = StormDay(false);
