@@ -94,7 +94,7 @@ void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, c
     // On a grey chart what is left of a frame line after its print is removed looks like
     // weak ink all along it: there only strong ink is the pen's.
     if (out.Ink.GreyGrid)
-        for (const int* f : {out.FrameBottom, out.FrameTop}) {
+        for (const std::array<int, 2>& f : {out.FrameBottom, out.FrameTop}) {
             if (f[0] < 0)
                 continue;
             for (int c = 0; c < C; ++c) {
@@ -395,14 +395,12 @@ namespace {
 
 // The rows of the printed line at reading p: the darkest rows within a little of it
 // along the whole chart, and their neighbours half as dark.
-void FindFrame(const cv::Mat& rect, const TChartSpace& cs, double p, int band[2])
+// rows: the mean grey of each row of the rectified chart.
+void FindFrame(const cv::Mat& rows, const TChartSpace& cs, double p, std::array<int, 2>& band)
 {
-    cv::Mat grey, rows;
-    cv::cvtColor(rect, grey, cv::COLOR_BGR2GRAY);
-    cv::reduce(grey, rows, 1, cv::REDUCE_AVG, CV_32F);
     const int reach = int(std::lround(0.15 / cs.Dp));
     const int centre = int(std::lround(cs.Row(p)));
-    const int r0 = std::max(0, centre - reach), r1 = std::min(rect.rows - 1, centre + reach);
+    const int r0 = std::max(0, centre - reach), r1 = std::min(rows.rows - 1, centre + reach);
     if (r0 >= r1)
         return;
     float paper = 0, darkest = 255;
@@ -477,8 +475,13 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     out.Rectified = Rectify(scanBgr, out.Space);
     out.Ink = FindInk(out.Rectified);
     out.Score = ScoreInk(out.Rectified, out.Ink, out.Space, prm);
-    FindFrame(out.Rectified, out.Space, prm.TopMm, out.FrameTop);
-    FindFrame(out.Rectified, out.Space, 0.0, out.FrameBottom);
+    {
+        cv::Mat grey, rows;
+        cv::cvtColor(out.Rectified, grey, cv::COLOR_BGR2GRAY);
+        cv::reduce(grey, rows, 1, cv::REDUCE_AVG, CV_32F);
+        FindFrame(rows, out.Space, prm.TopMm, out.FrameTop);
+        FindFrame(rows, out.Space, 0.0, out.FrameBottom);
+    }
     out.Path = FindPath(out.Score, out.Space, prm);
     MakeCurve(out.Path, out.Score, out.Space, prm, out);
     // A drop with no ink down its time line after a climb with none is the path's
@@ -493,8 +496,8 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
         TTraceResult again;
         again.Space = out.Space;
         again.Ink = out.Ink;
-        std::copy(std::begin(out.FrameTop), std::end(out.FrameTop), again.FrameTop);
-        std::copy(std::begin(out.FrameBottom), std::end(out.FrameBottom), again.FrameBottom);
+        again.FrameTop = out.FrameTop;
+        again.FrameBottom = out.FrameBottom;
         again.Path = FindPath(out.Score, out.Space, prm, &noDrop);
         MakeCurve(again.Path, out.Score, out.Space, prm, again);
         if (!again.Error.empty() || DoubtfulDrops(again) >= doubtful)

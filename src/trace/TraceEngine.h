@@ -17,6 +17,7 @@
 
 #include <opencv2/core.hpp>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,7 @@ struct TTraceResult
     TInkModel Ink;
     // Rows of the printed frame lines at the top and at 0 mm (first, last; −1 when not
     // found). On a grey chart their print is removed, and with it whatever pen lies there.
-    int FrameTop[2] = {-1, -1}, FrameBottom[2] = {-1, -1};
+    std::array<int, 2> FrameTop{-1, -1}, FrameBottom{-1, -1};
     cv::Mat Rectified, Score;
     TPath Path;
 };
