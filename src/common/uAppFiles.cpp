@@ -1,6 +1,7 @@
 #include "common/uAppFiles.h"
 
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 
 #include <atomic>
 #include <chrono>
@@ -98,7 +99,7 @@ std::string HomeFolder()
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code ec;
-    return fs::equivalent(fs::path(a), fs::path(b), ec);
+    return fs::equivalent(FsPath(a), FsPath(b), ec);
 }
 
 } // namespace
@@ -153,7 +154,7 @@ bool IsFolderWritable(const std::string& folder)
 #else
     const int pid = int(getpid());
 #endif
-    fs::path probe = fs::path(folder) / ("~rs" + std::to_string(pid) + "-" + std::to_string(ticks % 1000000) + "-" +
+    fs::path probe = FsPath(folder) / ("~rs" + std::to_string(pid) + "-" + std::to_string(ticks % 1000000) + "-" +
                                           std::to_string(counter.fetch_add(1)) + ".tmp");
 #ifdef _WIN32
     HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -185,7 +186,7 @@ std::string WritableAppFile(const std::string& name)
     ForceDirectories(folder);
     if (!FileExists(own) && FileExists(beside)) {
         std::error_code ec;
-        fs::copy_file(fs::path(beside), fs::path(own), fs::copy_options::skip_existing, ec);
+        fs::copy_file(FsPath(beside), FsPath(own), fs::copy_options::skip_existing, ec);
     }
     return own;
 }

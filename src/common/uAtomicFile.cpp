@@ -1,5 +1,7 @@
 #include "common/uAtomicFile.h"
 
+#include "common/uNativePaths.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -122,7 +124,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, TWriteE
 {
     static std::atomic<unsigned> counter{0};
     std::error_code ec;
-    fs::path target(path);
+    fs::path target = FsPath(path);
     // Write through a symbolic link to the file it names, keeping the link.
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         fs::path real = fs::canonical(target, ec);
@@ -136,7 +138,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, TWriteE
 #else
     const int pid = int(getpid());
 #endif
-    const fs::path temp = folder / ("~" + target.filename().string() + "." + std::to_string(pid) + "-" +
+    const fs::path temp = folder / FsPath("~" + NativeString(target.filename()) + "." + std::to_string(pid) + "-" +
                                     std::to_string(counter.fetch_add(1)) + ".tmp");
     int fd = -1;
     auto fail = [&](TWriteStep step, int code, std::string reason = {}) {

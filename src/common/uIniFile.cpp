@@ -1,6 +1,7 @@
 #include "common/uIniFile.h"
 
 #include "common/uAtomicFile.h"
+#include "common/uNativePaths.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -321,7 +322,7 @@ TIniFile::TLoad TIniFile::Load(TIniDocument& doc) const
     if (FFileName.empty())
         return TLoad::Missing;
     std::error_code ec;
-    fs::path path(FFileName);
+    fs::path path = FsPath(FFileName);
     fs::file_status st = fs::status(path, ec);
     if (st.type() == fs::file_type::not_found)
         return TLoad::Missing;

@@ -6,6 +6,7 @@
 #include "common/ByteStream.h"
 #include "common/uAtomicFile.h"
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 
 #include <cmath>
 #include <cstdio>
@@ -37,7 +38,7 @@ bool SameFile(const std::string& a, const std::string& b)
     if (a == b)
         return true;
     std::error_code ec;
-    const bool same = fs::equivalent(fs::path(a), fs::path(b), ec);
+    const bool same = fs::equivalent(FsPath(a), FsPath(b), ec);
     return same || ec;
 }
 
@@ -127,7 +128,7 @@ void TRChart::SaveToFile(const std::string& path)
     // The folders this save makes, deepest first, to take away again if it fails.
     std::vector<fs::path> made;
     std::error_code ec;
-    for (fs::path p = fs::path(folder).parent_path(); !p.empty() && !fs::exists(p, ec) && p != p.parent_path();
+    for (fs::path p = FsPath(folder).parent_path(); !p.empty() && !fs::exists(p, ec) && p != p.parent_path();
          p = p.parent_path())
         made.push_back(p);
     if (!folder.empty() && !ForceDirectories(folder))

@@ -2,9 +2,11 @@
 
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
+#include "common/uNativePaths.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -26,7 +28,7 @@ constexpr int kMaxUpLevels = 2;
 bool ReadBytes(const std::string& path, std::string& bytes, std::uintmax_t limit)
 {
     std::error_code ec;
-    const std::uintmax_t size = fs::file_size(fs::path(path), ec);
+    const std::uintmax_t size = fs::file_size(FsPath(path), ec);
     if (ec || size > limit)
         return false;
     std::ifstream in(path, std::ios::binary);
@@ -50,8 +52,8 @@ std::string StoredPath(const std::string& scan, const std::string& chartFolder)
         folder.pop_back();
     if (folder.empty())
         return scan;
-    const fs::path s = fs::path(scan).lexically_normal();
-    const fs::path f = fs::path(folder).lexically_normal();
+    const fs::path s = FsPath(scan).lexically_normal();
+    const fs::path f = FsPath(folder).lexically_normal();
     if (!s.is_absolute() || !f.is_absolute() || s.root_name() != f.root_name())
         return scan;
     const fs::path rel = s.lexically_relative(f);
@@ -61,15 +63,19 @@ std::string StoredPath(const std::string& scan, const std::string& chartFolder)
     for (const fs::path& part : rel)
         if (part == "..")
             ++up;
-    return up > kMaxUpLevels ? scan : rel.generic_string();
+    if (up > kMaxUpLevels)
+        return scan;
+    std::string stored = NativeString(rel);
+    std::replace(stored.begin(), stored.end(), '\\', '/'); // stored the same on every system
+    return stored;
 }
 
 std::string FullPath(const std::string& stored, const std::string& chartFolder)
 {
-    const fs::path p(stored);
+    const fs::path p = FsPath(stored);
     if (p.is_absolute() || chartFolder.empty())
         return stored;
-    return (fs::path(chartFolder) / p).lexically_normal().string();
+    return NativeString((FsPath(chartFolder) / p).lexically_normal());
 }
 
 // The chart's folder as a full path: a chart named relative to the working folder
@@ -77,8 +83,8 @@ std::string FullPath(const std::string& stored, const std::string& chartFolder)
 std::string ChartFolder(const std::string& chartFile)
 {
     std::error_code ec;
-    const fs::path full = fs::absolute(fs::path(chartFile), ec);
-    return ec ? ExtractFilePath(chartFile) : full.parent_path().string();
+    const fs::path full = fs::absolute(FsPath(chartFile), ec);
+    return ec ? ExtractFilePath(chartFile) : NativeString(full.parent_path());
 }
 
 double Rounded(double v, double unit) { return std::round(v / unit) * unit; }

@@ -1,6 +1,7 @@
 #include "document/uStations.h"
 
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -156,7 +157,7 @@ bool TStationList::LoadFromFile(const std::string& path)
 {
     Clear();
     std::error_code ec;
-    const fs::path p(path);
+    const fs::path p = FsPath(path);
     if (!fs::is_regular_file(p, ec))
         return false;
     const std::uintmax_t size = fs::file_size(p, ec);

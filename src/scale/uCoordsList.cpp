@@ -2,6 +2,7 @@
 
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
+#include "common/uNativePaths.h"
 #include "document/uPoints.h"
 
 #include <cerrno>
@@ -292,7 +293,7 @@ std::string TCoordsList::LoadFromFile(const std::string& path)
     FUnreadText.clear();
     FProtectedPath.clear();
     std::error_code ec;
-    const fs::path p(path);
+    const fs::path p = FsPath(path);
     const fs::file_status st = fs::status(p, ec);
     if (!fs::exists(st))
         return {};

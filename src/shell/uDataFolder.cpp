@@ -2,6 +2,7 @@
 
 #include "common/Utils.h"
 #include "common/uAppFiles.h"
+#include "common/uNativePaths.h"
 #include "shell/uOptions.h"
 
 #include <filesystem>
@@ -53,7 +54,7 @@ TFolderTest RealFolderTest(const std::string& folder)
     // after the creation, so the test leaves nothing behind.
     std::error_code ec;
     std::vector<fs::path> missing;
-    fs::path p = fs::path(ExcludeTrailingDelim(folder));
+    fs::path p = FsPath(ExcludeTrailingDelim(folder));
     while (!p.empty()) {
         if (fs::exists(p, ec))
             break;

@@ -3,6 +3,7 @@
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
 #include "common/uIniFile.h"
+#include "common/uNativePaths.h"
 #include "document/uRChart.h"
 #include "shell/uRecoveryRun.h"
 
@@ -44,7 +45,7 @@ std::string Stem(const std::string& chartFile)
 bool Rename(const std::string& from, const std::string& to)
 {
     std::error_code ec;
-    fs::rename(fs::path(from), fs::path(to), ec);
+    fs::rename(FsPath(from), FsPath(to), ec);
     return !ec;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/uRecoveryRun.h"
 
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 
 #include <filesystem>
 #include <random>
@@ -49,7 +50,7 @@ public:
         Release();
 #ifdef _WIN32
         // No sharing: every other opening fails while this run lives; the file goes with the handle.
-        FHandle = CreateFileW(fs::path(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+        FHandle = CreateFileW(FsPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 #else
         FFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -144,7 +145,7 @@ bool TRecoveryRun::IsHeldElsewhere(const std::string& folder, const std::string&
         return false;
     const std::string path = LockFileOf(folder, token);
 #ifdef _WIN32
-    HANDLE h = CreateFileW(fs::path(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE h = CreateFileW(FsPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION;

@@ -2,6 +2,7 @@
 
 #include "common/Utils.h"
 #include "common/uAppFiles.h"
+#include "common/uNativePaths.h"
 #include "document/uStations.h"
 
 #include <cstdint>
@@ -70,7 +71,7 @@ TSupportInfo ReadSupportInfo(const std::string& fileName)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
-    const fs::path p(fileName);
+    const fs::path p = FsPath(fileName);
     if (!fs::is_regular_file(p, ec))
         return {};
     const std::uintmax_t size = fs::file_size(p, ec);

@@ -2,6 +2,7 @@
 
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
+#include "common/uNativePaths.h"
 #include "tools/uExplorerScan.h"
 
 #include <cerrno>
@@ -150,13 +151,13 @@ void TCnvSession::WriteReport(const std::string& path, const std::string& dateTi
     // The block is added by rewriting the whole report, so a full disk never leaves half a block.
     std::string text;
     std::error_code ec;
-    const fs::file_status st = fs::status(fs::path(path), ec);
+    const fs::file_status st = fs::status(FsPath(path), ec);
     if (fs::exists(st)) {
         std::string why;
         std::uintmax_t size = 0;
         if (!fs::is_regular_file(st))
             why = "não é um arquivo comum";
-        else if (size = fs::file_size(fs::path(path), ec); ec)
+        else if (size = fs::file_size(FsPath(path), ec); ec)
             why = ec.message();
         else if (size > kMaxReportSize)
             why = "o arquivo é grande demais";

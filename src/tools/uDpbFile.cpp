@@ -2,6 +2,7 @@
 
 #include "common/ByteStream.h"
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -113,7 +114,7 @@ int ConvertDpbFile(const std::string& path)
     if (FileExists(pvd) || FileExists(pv0))
         return 1;
     std::error_code ec;
-    const auto size = fs::file_size(fs::path(path), ec);
+    const auto size = fs::file_size(FsPath(path), ec);
     if (ec || size > (64u << 20))
         return -1;
     std::ifstream in(path, std::ios::binary);
@@ -137,7 +138,7 @@ int ConvertDpbFile(const std::string& path)
     } catch (const std::exception&) {
         return -1;
     }
-    fs::rename(fs::path(path), fs::path(pv0), ec); // the old file is of no further use
+    fs::rename(FsPath(path), FsPath(pv0), ec); // the old file is of no further use
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "trace/BatchManifest.h"
 
 #include "common/Utils.h"
+#include "common/uNativePaths.h"
 #include "document/uRChart.h"
 
 #include <algorithm>
@@ -53,10 +54,10 @@ std::string CheckImage(const std::string& image, const std::string& folder, std:
 {
     if (image.empty())
         return "falta a imagem";
-    fs::path p(image);
+    fs::path p = FsPath(image);
     if (p.is_relative() && !folder.empty())
-        p = fs::path(folder) / p;
-    path = p.lexically_normal().string();
+        p = FsPath(folder) / p;
+    path = NativeString(p.lexically_normal());
     std::error_code ec;
     if (!fs::is_regular_file(p, ec))
         return "imagem n\xC3\xA3o encontrada: " + image;
@@ -227,8 +228,8 @@ TManifest LoadManifest(const std::string& path)
 {
     TManifest m;
     std::error_code ec;
-    const std::uintmax_t size = fs::file_size(fs::path(path), ec);
-    if (ec || !fs::is_regular_file(fs::path(path), ec)) {
+    const std::uintmax_t size = fs::file_size(FsPath(path), ec);
+    if (ec || !fs::is_regular_file(FsPath(path), ec)) {
         m.Error = "n\xC3\xA3o foi poss\xC3\xADvel ler o manifesto " + path;
         return m;
     }
@@ -243,7 +244,7 @@ TManifest LoadManifest(const std::string& path)
         m.Error = "n\xC3\xA3o foi poss\xC3\xADvel ler o manifesto " + path;
         return m;
     }
-    std::string folder = fs::path(path).parent_path().string();
+    std::string folder = NativeString(FsPath(path).parent_path());
     return ParseManifest(ss.str(), folder);
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/Utils.h"
 #include "common/uAtomicFile.h"
+#include "common/uNativePaths.h"
 #include "document/uCsv.h"
 
 #include <algorithm>
@@ -269,14 +270,14 @@ bool MergeReports(const std::vector<std::string>& folders, const std::string& ou
     }
     SortByLine(rows);
     std::error_code ec;
-    fs::create_directories(fs::path(outFolder), ec);
-    const fs::path outAbs = fs::absolute(fs::path(outFolder), ec);
+    fs::create_directories(FsPath(outFolder), ec);
+    const fs::path outAbs = fs::absolute(FsPath(outFolder), ec);
     const TPictureFolder pictures = [&](int line) -> std::string {
         auto it = pictureDir.find(line);
         if (it == pictureDir.end())
             return {};
         std::error_code e2;
-        const fs::path rel = fs::absolute(fs::path(it->second), e2).lexically_normal().lexically_relative(
+        const fs::path rel = fs::absolute(FsPath(it->second), e2).lexically_normal().lexically_relative(
             outAbs.lexically_normal());
         const std::string s = rel.generic_string();
         return s.empty() || s == "." ? "./" : IncludeTrailingDelim(s);

@@ -1,5 +1,7 @@
 #include "trace/TraceLink.h"
 
+#include "common/uNativePaths.h"
+
 #include <filesystem>
 
 namespace rs::trace {
@@ -9,8 +11,8 @@ TScanLink MakeTraceLink(const std::string& scanFile, int page, const TTraceResul
     TScanLink link;
     std::error_code ec;
     // A path given relative to the working folder means nothing beside the chart.
-    const std::filesystem::path full = std::filesystem::absolute(scanFile, ec);
-    link.Scan = ec ? scanFile : full.lexically_normal().string();
+    const std::filesystem::path full = std::filesystem::absolute(FsPath(scanFile), ec);
+    link.Scan = ec ? scanFile : NativeString(full.lexically_normal());
     link.Page = page;
     link.Traced = true;
     link.Confidence = result.Confidence;

@@ -14,6 +14,7 @@
 
 #include "common/Utils.h"
 #include "common/uAppFiles.h"
+#include "common/uNativePaths.h"
 #include "trace/ChartModel.h"
 #include "trace/BatchReport.h"
 #include "trace/BatchRun.h"
@@ -167,8 +168,8 @@ int RunBatchCmd(const TArgs& args)
     if (!report.empty() && !trace::CheckWritableFolder(report, error))
         return Fail(kExitWrite, error);
     std::error_code ec;
-    const std::filesystem::path abs = std::filesystem::absolute(std::filesystem::path(dataFolder), ec);
-    o.Chart.DataFolder = IncludeTrailingDelim(ec ? dataFolder : abs.lexically_normal().string());
+    const std::filesystem::path abs = std::filesystem::absolute(FsPath(dataFolder), ec);
+    o.Chart.DataFolder = IncludeTrailingDelim(ec ? dataFolder : NativeString(abs.lexically_normal()));
     o.Chart.ReportFolder = report;
     o.Chart.Models = trace::LoadChartModels(ReadableAppFile(trace::kChartModelsFile));
 
@@ -255,7 +256,7 @@ int RunBatchReport(const TArgs& args)
         return Fail(kExitArgs, std::string("Faltam as pastas dos relat\xC3\xB3rios.\n") + kReportUsage);
     std::error_code ec;
     for (const std::string& f : folders)
-        if (std::filesystem::equivalent(std::filesystem::path(f), std::filesystem::path(out), ec))
+        if (std::filesystem::equivalent(FsPath(f), FsPath(out), ec))
             return Fail(kExitArgs, "A pasta de sa\xC3\xAD" "da \xC3\xA9 uma das dos relat\xC3\xB3rios: " + f + ".");
     std::string error;
     if (!trace::MergeReports(folders, out, error))
