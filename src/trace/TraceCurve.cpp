@@ -506,6 +506,7 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
         again.Score = std::move(out.Score);
         out = std::move(again);
     }
+    TraceLaterRecord(out, prm);
     return out;
 }
 

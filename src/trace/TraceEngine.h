@@ -80,6 +80,10 @@ TInkModel FindInk(const cv::Mat& rectifiedBgr);
 // CV_32F 0..1; the printed lines of a grey or 1-bit chart are found by their regularity and removed.
 cv::Mat ScoreInk(const cv::Mat& rectifiedBgr, const TInkModel& ink, const TChartSpace& cs, const TTraceParams& prm);
 
+// Evidence (0..1) of faint lines climbing at a rain's slope, where no falling strokes lie
+// beside them (writing and printed figures have both).
+cv::Mat FindRisingLines(const cv::Mat& rectifiedBgr, const TInkModel& ink, const TTraceParams& prm);
+
 struct TPath
 {
     std::vector<float> Row;      // refined row per column (fractional)
@@ -126,6 +130,11 @@ struct TTraceResult
 // The curve from the path: siphon peaks and their return points, failures, bends only.
 void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm,
                TTraceResult& out);
+
+// A later record drawn over a long flat stretch (a chart left on the drum a second day):
+// traced without the flat line's ink, and kept, with the stretch reported, when it climbs
+// on ink. True when the result changed.
+bool TraceLaterRecord(TTraceResult& out, const TTraceParams& prm);
 
 // The whole pipeline. `scale` must be valid (Valid) and of the chart whose start hour is given.
 TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale& scale, int startHour,

@@ -60,6 +60,30 @@ struct TTraceParams
     double DropReachMm = 1.5;       // the ink of a drop's ends is looked for this far from the path
     double PenHalfWidthMm = 0.03;   // half the pen line's thickness, in mm of reading
 
+    // Faint climbs found by their length (for a later record over a flat one): darkness
+    // summed along lines this long each way, against parallel lines this far to each side,
+    // at the slopes of rains from LineMinRate to LineMaxRate (mm/h). A line counts from
+    // LineZ spreads above the chart's typical response and fully LineSpanZ further on.
+    double LineHalfMm = 1.0;
+    double LineSideMinutes = 2.0;
+    double LineMinRate = 1.0;
+    double LineMaxRate = 16.0;
+    double LineZ = 3.0;
+    double LineSpanZ = 1.5;
+
+    // A later record over a flat stretch (a chart left on the drum a second day): the flat
+    // stretch this long at least, with rising lines above it for this long, traced again
+    // with the flat line's ink taken away; kept when the new record climbs this much on ink.
+    double LaterFlatHours = 2.0;
+    double LaterEndHours = 0.5;       // the flat stretch runs to this near the chart's end
+    double LaterClimbHours = 2.0;
+    double LaterReachMinutes = 30.0;  // rising lines this close together belong to one record
+    double LaterBandMm = 0.12;        // the flat line's ink weakened this far from it
+    double LaterBandInk = 0.35;       // to this: riding it a while is cheaper than a leap, for hours dearer than climbs
+    double LaterRiseMm = 2.0;         // the new record climbs at least this much
+    double LaterInkShare = 0.6;       // on ink over this share of its columns and of its climb
+    double LaterBlankRiseCostPerMm = 3.0;
+
     // Simplification: a point is kept where the curve bends away from the chord by more than this.
     double SimplifyMm = 0.025;
 };

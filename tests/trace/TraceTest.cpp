@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgcodecs.hpp>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -210,6 +211,44 @@ TEST(Trace, SiphonsOfAStormKeepTheirDrops)
     EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.2);
     // At 100 dpi a steep climb is a few pixels wide: a minute off on it is half a millimetre.
     EXPECT_LT(MaxAccumulatedError(d, c), 0.75);
+}
+
+// A chart left on the drum a second day: the first turn's dry line runs all day at the
+// bottom, dark; the second turn's night rain climbs over it, a pale pixel-wide line (the pen
+// ran fast) whose siphon drop left no ink, and stays on at its last reading in the pen's
+// colour. The rain is traced and the stretch reported as two records; the same chart
+// without the second turn stays dry.
+TEST(Trace, LaterRecordOverADryFirstTurn)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 0.1}, {22.0, 0.1}, {24.0, 9.9}, {24.001, 0.1}, {26.0, 6.0}, {30.5, 6.0}};
+    TDrawnChart first = d;
+    first.Pen = {{7.2, 0.1}, {30.5, 0.1}};
+    cv::Mat scan = first.Draw();
+    {
+        TTraced t;
+        TraceImage(first, scan, t);
+        EXPECT_NEAR(t.Chart.Curve().Sum, 0, 0.2);
+    }
+    const cv::Scalar pale(196, 186, 192), pen(170, 60, 30);
+    auto pt = [&](double tm, double p) { return cv::Point(int(std::lround(d.X(tm, p) * 16)), int(std::lround(d.Y(tm, p) * 16))); };
+    for (auto [t0, p0, t1, p1] : {std::array{22.0, 0.1, 24.0, 9.9}, std::array{24.001, 0.1, 26.0, 6.0},
+                                  std::array{26.0, 6.0, 30.5, 6.0}})
+        for (int i = 0; i < 40; ++i) {
+            const double a = i / 40.0, b = (i + 1) / 40.0;
+            cv::line(scan, pt(t0 + (t1 - t0) * a, p0 + (p1 - p0) * a), pt(t0 + (t1 - t0) * b, p0 + (p1 - p0) * b),
+                     p0 == p1 ? pen : pale, 1, cv::LINE_AA, 4);
+        }
+    TTraced t;
+    TraceImage(d, scan, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Peaks, 1);
+    EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 1.0);
+    bool reported = false;
+    for (const trace::TUnsure& u : t.Result.Unsure)
+        reported = reported || (u.Kind == trace::TUnsureKind::TwoLines && u.Start < 22.5 && u.End > 30.0);
+    EXPECT_TRUE(reported);
+    EXPECT_LT(t.Result.Confidence, 0.6); // the operator looks at it
 }
 
 // Marks that are not the pen: dark handwriting above a stopped record (the path must not climb
