@@ -251,6 +251,64 @@ TEST(Trace, LaterRecordOverADryFirstTurn)
     EXPECT_LT(t.Result.Confidence, 0.6); // the operator looks at it
 }
 
+// Writing over a day that ends dry is no later record: its strokes climb and fall, a few mm each.
+TEST(Trace, WritingOverADryEndIsNoLaterRecord)
+{
+    TDrawnChart d;
+    d.Pen = {{7.2, 0.5}, {14.0, 3.0}, {30.5, 3.0}};
+    cv::Mat scan = d.Draw();
+    for (double t = 18.0; t < 28.0; t += 2.5)
+        cv::putText(scan, "12.11.77", {int(d.X(t, 7.5)), int(d.Y(t, 7.5))}, cv::FONT_HERSHEY_SCRIPT_SIMPLEX, 0.9,
+                    cv::Scalar(150, 140, 140), 1, cv::LINE_AA);
+    TTraced t;
+    TraceImage(d, scan, t);
+    const TCurve& c = t.Chart.Curve();
+    EXPECT_EQ(c.Peaks, 0);
+    EXPECT_NEAR(c.Sum, d.Accumulated(30.5), 0.2);
+    for (const trace::TUnsure& u : t.Result.Unsure)
+        EXPECT_LT(u.End - u.Start, 2.0) << u.Start;
+}
+
+// The line finder on a chart-space picture of a dense printed grid: a pale line climbing at a
+// rain's slope is found along its length; the print, handwriting and a row of figures are not.
+TEST(Trace, FaintClimbIsFoundByItsLength)
+{
+    trace::TTraceParams prm;
+    cv::Mat rect(531, 1200, CV_8UC3, cv::Scalar(238, 246, 244));
+    for (int r = 15; r < 531; r += 5) // fifths and whole mm, heavier every mm
+        cv::line(rect, {0, r}, {1199, r}, (r - 15) % 50 ? cv::Scalar(200, 232, 205) : cv::Scalar(120, 200, 130), 1);
+    for (int c = 0; c < 1200; c += 20)
+        cv::line(rect, {c, 0}, {c, 530}, c % 120 ? cv::Scalar(200, 232, 205) : cv::Scalar(120, 200, 130), c % 120 ? 1 : 2);
+    const cv::Point foot(200, 500), top(290, 60); // 8.8 mm in 45 minutes
+    cv::line(rect, foot, top, cv::Scalar(214, 208, 212), 1, cv::LINE_AA);
+    cv::putText(rect, "12.11.77", {700, 200}, cv::FONT_HERSHEY_SCRIPT_SIMPLEX, 1.4, cv::Scalar(150, 150, 150), 1, cv::LINE_AA);
+    for (int k = 0; k <= 10; ++k)
+        cv::putText(rect, std::to_string(k), {960, 520 - 50 * k}, cv::FONT_HERSHEY_SIMPLEX, 0.6, cv::Scalar(120, 200, 130), 2);
+    trace::TInkModel ink;
+    ink.Paper = {96.5f, -3.f, 2.f};
+    const cv::Mat lines = trace::FindRisingLines(rect, ink, prm);
+    ASSERT_EQ(lines.size(), rect.size());
+    int found = 0;
+    for (int r = 80; r <= 480; r += 10) {
+        const int c = int(std::lround(foot.x + double(top.x - foot.x) * (foot.y - r) / (foot.y - top.y)));
+        float best = 0;
+        for (int q = c - 3; q <= c + 3; ++q)
+            best = std::max(best, lines.at<float>(r, q));
+        found += best >= 0.5f;
+    }
+    EXPECT_GE(found, 36); // of 41 rows along the line
+    // Elsewhere only short pieces: crossings of the print, strokes of the writing (a script 7 is
+    // a climb of its own, lengthened by the search) and the figures.
+    cv::Mat on = lines >= 0.5f, labels, stats, centroids;
+    const int n = cv::connectedComponentsWithStats(on, labels, stats, centroids, 8);
+    for (int k = 1; k < n; ++k) {
+        const cv::Rect box(stats.at<int>(k, cv::CC_STAT_LEFT), stats.at<int>(k, cv::CC_STAT_TOP),
+                           stats.at<int>(k, cv::CC_STAT_WIDTH), stats.at<int>(k, cv::CC_STAT_HEIGHT));
+        if (box.x > top.x + 10)
+            EXPECT_LT(box.height, 150) << box.x << "," << box.y; // 3 mm; the climb is 9
+    }
+}
+
 // Marks that are not the pen: dark handwriting above a stopped record (the path must not climb
 // to it and come down by a "siphon"), and a red stamp across a blue trace (its border is no climb).
 TEST(Trace, HandwritingAndStampsAreNotThePen)
