@@ -74,6 +74,10 @@ bool TryLater(const TPath& first, const cv::Mat& both, const TChartSpace& cs, co
     const int band = std::max(1, int(std::lround(prm.LaterBandMm / cs.Dp)));
     const int near = std::max(1, int(std::lround(0.05 / cs.Dp)));
     cv::Mat masked = both.clone();
+    // The pen of a siphon gauge never goes above the top line: what lies there (the frame, the
+    // printed words beside it) is not the later record either.
+    const int above = std::clamp(int(std::lround(cs.Row(prm.TopMm))) - band, 0, masked.rows);
+    masked(cv::Rect(s, 0, C - s, above)).setTo(0.f);
     for (int c = s; c < C; ++c) {
         const int r0 = int(std::lround(first.Row[std::size_t(c)]));
         for (int r = std::max(0, r0 - band); r <= std::min(masked.rows - 1, r0 + band); ++r)
