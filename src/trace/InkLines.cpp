@@ -97,7 +97,30 @@ cv::Mat FindRisingLines(const cv::Mat& rectBgr, const TInkModel& ink, const TTra
     const double z = prm.LineZ, span = prm.LineSpanZ;
     const cv::Mat keep = cv::min(cv::max(1.0 - (falling - z) / span, 0.0), 1.0);
     const cv::Mat found = cv::min(cv::max((rising - z) / span, 0.0), 1.0);
-    const cv::Mat evidence = found.mul(keep);
+    cv::Mat evidence = found.mul(keep);
+    // The pen crosses a time once; printed figures and lines of writing stand one above the
+    // other: where a column holds several separate pieces, none of them is the pen.
+    {
+        cv::Mat wide;
+        cv::dilate(evidence, wide, cv::getStructuringElement(cv::MORPH_RECT, {2 * side + 1, 1}));
+        const int gap = std::max(2, int(std::lround(0.3 / prm.RowMm / kScale)));
+        std::vector<char> stacked(std::size_t(wide.cols), 0);
+        for (int c = 0; c < wide.cols; ++c) {
+            int pieces = 0, since = gap;
+            for (int r = 0; r < wide.rows; ++r) {
+                if (wide.at<float>(r, c) >= 0.5f) {
+                    pieces += since >= gap;
+                    since = 0;
+                } else {
+                    ++since;
+                }
+            }
+            stacked[std::size_t(c)] = pieces >= prm.LineStackPieces;
+        }
+        for (int c = 0; c < wide.cols; ++c)
+            if (stacked[std::size_t(c)])
+                evidence.col(c).setTo(0.f);
+    }
     cv::Mat out;
     cv::resize(evidence, out, dark.size(), 0, 0, cv::INTER_LINEAR);
     return out;

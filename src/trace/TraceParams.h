@@ -70,6 +70,7 @@ struct TTraceParams
     double LineMaxRate = 16.0;
     double LineZ = 3.0;
     double LineSpanZ = 1.5;
+    int LineStackPieces = 4;   // a time with this many separate pieces above each other is figures or writing
 
     // A later record over a flat stretch (a chart left on the drum a second day): the flat
     // stretch this long at least, with rising lines above it for this long, traced again
@@ -82,7 +83,7 @@ struct TTraceParams
     double LaterBandInk = 0.35;       // to this: riding it a while is cheaper than a leap, for hours dearer than climbs
     double LaterRiseMm = 2.0;         // the new record climbs at least this much
     double LaterInkShare = 0.6;       // on ink over this share of its columns and of its climb
-    double LaterBlankRiseCostPerMm = 3.0;
+    double LaterBlankRiseCostPerMm = 2.0;  // a faint climb's missing stretches
 
     // Simplification: a point is kept where the curve bends away from the chord by more than this.
     double SimplifyMm = 0.025;
