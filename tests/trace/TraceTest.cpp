@@ -72,6 +72,14 @@ void TraceDrawn(const TDrawnChart& d, TTraced& out, bool oneBit = false)
     }
 }
 
+// Writing repeated along the chart at reading p, from one time to another, as notes lie on the paper.
+void Write(cv::Mat& scan, const TDrawnChart& d, const char* text, double from, double to, double step, double p,
+           int font, double size, const cv::Scalar& ink, int width)
+{
+    for (double t = from; t < to; t += step)
+        cv::putText(scan, text, {int(d.X(t, p)), int(d.Y(t, p))}, font, size, ink, width, cv::LINE_AA);
+}
+
 // Largest error of the accumulated rainfall on a one-minute grid over the traced span.
 double MaxAccumulatedError(const TDrawnChart& d, const TCurve& curve)
 {
@@ -257,9 +265,7 @@ TEST(Trace, WritingOverADryEndIsNoLaterRecord)
     TDrawnChart d;
     d.Pen = {{7.2, 0.5}, {14.0, 3.0}, {30.5, 3.0}};
     cv::Mat scan = d.Draw();
-    for (double t = 18.0; t < 28.0; t += 2.5)
-        cv::putText(scan, "12.11.77", {int(d.X(t, 7.5)), int(d.Y(t, 7.5))}, cv::FONT_HERSHEY_SCRIPT_SIMPLEX, 0.9,
-                    cv::Scalar(150, 140, 140), 1, cv::LINE_AA);
+    Write(scan, d, "12.11.77", 18.0, 28.0, 2.5, 7.5, cv::FONT_HERSHEY_SCRIPT_SIMPLEX, 0.9, cv::Scalar(150, 140, 140), 1);
     TTraced t;
     TraceImage(d, scan, t);
     const TCurve& c = t.Chart.Curve();
@@ -320,9 +326,7 @@ TEST(Trace, HandwritingAndStampsAreNotThePen)
         d.Pen = {{7.2, 1.0}, {12.0, 2.0}, {20.0, 2.4}, {30.5, 3.0}};
         d.Blank = {{13.0, 17.5}};
         cv::Mat scan = d.Draw();
-        for (double t = 13.3; t < 17.0; t += 0.9)
-            cv::putText(scan, "1986", {int(d.X(t, 8.5)), int(d.Y(t, 8.5))}, cv::FONT_HERSHEY_SIMPLEX, 0.6,
-                        cv::Scalar(40, 40, 40), 2, cv::LINE_AA);
+        Write(scan, d, "1986", 13.3, 17.0, 0.9, 8.5, cv::FONT_HERSHEY_SIMPLEX, 0.6, cv::Scalar(40, 40, 40), 2);
         TTraced t;
         TraceImage(d, scan, t);
         const TCurve& c = t.Chart.Curve();
