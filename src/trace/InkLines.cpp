@@ -104,22 +104,16 @@ cv::Mat FindRisingLines(const cv::Mat& rectBgr, const TInkModel& ink, const TTra
         cv::Mat wide;
         cv::dilate(evidence, wide, cv::getStructuringElement(cv::MORPH_RECT, {2 * side + 1, 1}));
         const int gap = std::max(2, int(std::lround(0.3 / prm.RowMm / kScale)));
-        std::vector<char> stacked(std::size_t(wide.cols), 0);
         for (int c = 0; c < wide.cols; ++c) {
             int pieces = 0, since = gap;
             for (int r = 0; r < wide.rows; ++r) {
-                if (wide.at<float>(r, c) >= 0.5f) {
-                    pieces += since >= gap;
-                    since = 0;
-                } else {
-                    ++since;
-                }
+                const bool on = wide.at<float>(r, c) >= 0.5f;
+                pieces += on && since >= gap;
+                since = on ? 0 : since + 1;
             }
-            stacked[std::size_t(c)] = pieces >= prm.LineStackPieces;
-        }
-        for (int c = 0; c < wide.cols; ++c)
-            if (stacked[std::size_t(c)])
+            if (pieces >= prm.LineStackPieces)
                 evidence.col(c).setTo(0.f);
+        }
     }
     cv::Mat out;
     cv::resize(evidence, out, dark.size(), 0, 0, cv::INTER_LINEAR);

@@ -149,13 +149,7 @@ bool TraceLaterRecord(TTraceResult& out, const TTraceParams& prm)
         for (int d : later.DropBefore)
             if (d >= s)
                 spliced.DropBefore.push_back(d);
-        TTraceResult again;
-        again.Space = out.Space;
-        again.Ink = out.Ink;
-        again.FrameTop = out.FrameTop;
-        again.FrameBottom = out.FrameBottom;
-        again.Path = std::move(spliced);
-        MakeCurve(again.Path, both, cs, prm, again);
+        TTraceResult again = Remade(out, std::move(spliced), both, prm);
         if (!again.Error.empty())
             continue;
         // Two records over the stretch: the operator decides, and the confidence says so.

@@ -493,13 +493,7 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
         const int doubtful = DoubtfulDrops(out);
         if (doubtful == 0 || !ForbidExcursions(out, prm, noDrop))
             break;
-        TTraceResult again;
-        again.Space = out.Space;
-        again.Ink = out.Ink;
-        again.FrameTop = out.FrameTop;
-        again.FrameBottom = out.FrameBottom;
-        again.Path = FindPath(out.Score, out.Space, prm, &noDrop);
-        MakeCurve(again.Path, out.Score, out.Space, prm, again);
+        TTraceResult again = Remade(out, FindPath(out.Score, out.Space, prm, &noDrop), out.Score, prm);
         if (!again.Error.empty() || DoubtfulDrops(again) >= doubtful)
             break;
         again.Rectified = std::move(out.Rectified);
@@ -508,6 +502,18 @@ TTraceResult Trace(const cv::Mat& scanBgr, const TScanFrame& frame, const TScale
     }
     TraceLaterRecord(out, prm);
     return out;
+}
+
+TTraceResult Remade(const TTraceResult& from, TPath path, const cv::Mat& score, const TTraceParams& prm)
+{
+    TTraceResult again;
+    again.Space = from.Space;
+    again.Ink = from.Ink;
+    again.FrameTop = from.FrameTop;
+    again.FrameBottom = from.FrameBottom;
+    again.Path = std::move(path);
+    MakeCurve(again.Path, score, again.Space, prm, again);
+    return again;
 }
 
 void FillCurve(TRChart& chart, const TTraceResult& result)

@@ -131,6 +131,10 @@ struct TTraceResult
 void MakeCurve(const TPath& path, const cv::Mat& score, const TChartSpace& cs, const TTraceParams& prm,
                TTraceResult& out);
 
+// The curve of another path on the same chart: what the stages saw is kept but the
+// rectified chart and the score, which the caller moves over when it takes the result.
+TTraceResult Remade(const TTraceResult& from, TPath path, const cv::Mat& score, const TTraceParams& prm);
+
 // A later record drawn over a long flat stretch (a chart left on the drum a second day):
 // traced without the flat line's ink, and kept, with the stretch reported, when it climbs
 // on ink. True when the result changed.
